@@ -1,0 +1,22 @@
+# Generates, from the one list of exports, the Linux linker version script (only the exports are
+# visible) and the Windows module definition file (plain names at their fixed ordinals).
+set(ZRT_EXPORTS_LIST "${CMAKE_SOURCE_DIR}/src/exports/exports.inc")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${ZRT_EXPORTS_LIST}")
+
+file(STRINGS "${ZRT_EXPORTS_LIST}" _rows REGEX "^ZRT_EXPORT\\(")
+set(_script "{\n  global:\n")
+set(_def "LIBRARY zrt32\nEXPORTS\n")
+foreach(_row IN LISTS _rows)
+  string(REGEX MATCH "^ZRT_EXPORT\\(([A-Za-z0-9_]+), *([0-9]+), *([A-Za-z]+)\\)" _m "${_row}")
+  if(NOT _m)
+    message(FATAL_ERROR "exports.inc: cannot read the row '${_row}'")
+  endif()
+  string(APPEND _script "    ${CMAKE_MATCH_1};\n")
+  string(APPEND _def "  ${CMAKE_MATCH_1} @${CMAKE_MATCH_2}\n")
+endforeach()
+string(APPEND _script "  local: *;\n};\n")
+
+set(ZRT_VERSION_SCRIPT "${CMAKE_BINARY_DIR}/zrt32.map")
+set(ZRT_DEF_FILE "${CMAKE_BINARY_DIR}/zrt32.def")
+file(CONFIGURE OUTPUT "${ZRT_VERSION_SCRIPT}" CONTENT "${_script}" @ONLY)
+file(CONFIGURE OUTPUT "${ZRT_DEF_FILE}" CONTENT "${_def}" @ONLY)

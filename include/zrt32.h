@@ -1,0 +1,98 @@
+/* zrt32: the library an APL interpreter loads for array files, locking between processes,
+ * fast array transfer, packed files, dates, text-matrix and file-system utilities.
+ *
+ * Every export is declared here with C linkage. Exports that take an APL array receive the
+ * interpreter's array block (layout below) and return a new block that the caller owns.
+ */
+#ifndef ZRT32_H
+#define ZRT32_H
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#  if defined(ZRT_BUILDING_LIBRARY)
+#    define ZRT_PUBLIC __declspec(dllexport)
+#  else
+#    define ZRT_PUBLIC __declspec(dllimport)
+#  endif
+#  if defined(_M_IX86) || defined(__i386__)
+#    define ZRT_API __stdcall
+#  else
+#    define ZRT_API
+#  endif
+#  define ZRT_CDECL __cdecl
+#else
+#  define ZRT_PUBLIC __attribute__((visibility("default")))
+#  define ZRT_API
+#  define ZRT_CDECL
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The interpreter's array block. All words are little-endian 32-bit:
+ *
+ *   bytes 0-3            blockWords: size of the whole block in 32-bit words
+ *   bytes 4-5            descriptor: bits 0-3 owner class (7 nested, 15 simple: the library may
+ *                        free it), bits 4-7 rank, bits 8-11 element type (APLType)
+ *   bytes 6-7            not used
+ *   bytes 8..8+4*rank-1  shape, first axis first
+ *   then                 the elements in row-major order, 4-byte aligned only
+ *
+ * APLType: 0 character (1 byte), 1 Boolean (1 bit, most significant bit first), 2, 3, 4 signed
+ * integers of 1, 2, 4 bytes, 5 IEEE 754 double, 6 nested (one native pointer per item; an empty
+ * nested array keeps one prototype slot).
+ */
+typedef struct APLArray {
+    uint32_t blockWords;
+    uint16_t descriptor;
+    uint16_t unused;
+} APLArray;
+
+/* Return codes shared by the exports; 0 is success. */
+#define ZRT_OK 0u
+#define ZRT_E_RANGE 10001u          /* index or length out of range */
+#define ZRT_E_RANK 10002u           /* an argument that must be a vector is not */
+#define ZRT_E_NO_EXPORT 10003u      /* XC: no array export of that name */
+#define ZRT_E_TYPE 10004u           /* argument of the wrong type or form */
+#define ZRT_E_VERSION 10005u        /* the system refused its version information */
+#define ZRT_E_NO_ROOT 10006u        /* Init has not been called */
+#define ZRT_E_NO_PARENT 10007u      /* the parent of a dotted name does not exist */
+#define ZRT_E_WRONG_KIND 10008u     /* the object is of another kind */
+#define ZRT_E_EXISTS 10009u         /* the object to be created exists already */
+#define ZRT_E_NOT_FOUND 10010u      /* no object of that name */
+#define ZRT_E_ROOT_EXISTS 10011u    /* Init was called before */
+#define ZRT_E_NO_MEMORY 10012u      /* out of memory */
+#define ZRT_E_UNSUITED 10015u       /* the objects do not suit the operation */
+#define ZRT_E_BAD_NAME 10023u       /* empty or malformed object name */
+#define ZRT_E_NO_DEFAULT_CHAR 10036u/* a character set lacks its DefaultChar */
+#define ZRT_E_FILE 10039u           /* file failure, or a fault while cells were touched */
+#define ZRT_E_BAD_PARENT 10040u     /* New: that kind cannot live under that parent */
+#define ZRT_E_BAD_KIND 10041u       /* New: no valid kind */
+#define ZRT_E_EOF 10050u            /* nothing left to read from the caller's handle */
+
+/* ---- call frame ---------------------------------------------------------------------- */
+ZRT_PUBLIC uint32_t ZRT_API Init(const char* registryBase, const char* iniPath);
+
+/* ---- array files --------------------------------------------------------------------- */
+
+/* ---- array engine -------------------------------------------------------------------- */
+
+/* ---- legacy locking ------------------------------------------------------------------ */
+
+/* ---- fast path ----------------------------------------------------------------------- */
+
+/* ---- packed files -------------------------------------------------------------------- */
+
+/* ---- dates --------------------------------------------------------------------------- */
+
+/* ---- text-matrix utilities ----------------------------------------------------------- */
+
+/* ---- file-system utilities ----------------------------------------------------------- */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,105 @@
+#include "frame/array.h"
+
+#include <cstdlib>
+
+#include "frame/log.h"
+
+namespace zrt {
+
+namespace {
+
+constexpr uint32_t kSqOfApl[8] = {kSqChar, kSqBool, kSqInt8, kSqInt16, kSqInt32, kSqDouble,
+                                  kSqNested, kSqNone};
+constexpr uint32_t kAplOfSq[16] = {kChar,   kBool,   kInt8, kInt16,  kInt32,  kDouble,
+                                   kDouble, kInt32,  kDouble, kChar, kChar,   kChar,
+                                   kNested, kNested, kNested, kChar};
+constexpr const char* kSqNames[16] = {
+    "No initialization", "Boolean 1 bit",   "Integer 1 byte",     "Integer 2 bytes",
+    "Integer 4 bytes",   "Floating-point",  "Complex",            "APV integer 4 bytes",
+    "APV floating-point", "Character 1 byte", "Character 2 byte", "Character 4 byte",
+    "Nested array",      "Heterogenous array", "Boxed array",     "Invalid type"};
+
+// The size in bits must fit a signed 32-bit number: shifting the count left by the width and
+// arithmetically back must give the count again.
+bool sizeFits(uint32_t n, uint32_t log2Bits) {
+    int64_t shifted = static_cast<int64_t>(n) << log2Bits;
+    return n <= 0x7FFFFFFFu && shifted <= 0x7FFFFFFF;
+}
+
+}  // namespace
+
+uint32_t SQTypeOfAPLType(uint32_t aplType) { return kSqOfApl[aplType & 7]; }
+uint32_t APLTypeOfSQType(uint32_t sqType) { return kAplOfSq[sqType & 15]; }
+const char* SQTypeName(uint32_t sqType) { return kSqNames[sqType & 15]; }
+
+APLArray* AllocArray(uint32_t type, uint32_t rank, const uint32_t* shape) {
+    uint64_t n = 1;
+    for (uint32_t i = 0; i < rank; ++i) {
+        n *= shape[i];
+        if (n > 0xFFFFFFFFu) n = 0xFFFFFFFFu + uint64_t(1);  // stays too large
+    }
+    if (type > kNested || rank > 15 || n > 0xFFFFFFFFu ||
+        !sizeFits(static_cast<uint32_t>(n), log2BitsOf(type))) {
+        LogValue("Error", 10);
+        return nullptr;
+    }
+    uint32_t words = blockWordsFor(type, rank, static_cast<uint32_t>(n));
+    size_t bytes = size_t(words) * 4;
+    auto* a = static_cast<APLArray*>(std::calloc(1, bytes));
+    if (!a) {
+        LogValue("Allocation error", static_cast<int32_t>(bytes));
+        LogValue("Error", 10);
+        return nullptr;
+    }
+    writeHeader(a, words, type, rank, shape, type == kNested ? kOwnerNested : kOwnerSimple);
+    return a;
+}
+
+APLArray* AllocArrayOfSQType(uint32_t sqType, uint32_t rank, const uint32_t* shape) {
+    return AllocArray(APLTypeOfSQType(sqType), rank, shape);
+}
+
+int FreeArray(APLArray* a) {
+    if (!a) return 0;
+    uint32_t owner = ownerClassOf(a);
+    if (owner == kOwnerNested) {
+        // The product of the shape, not ElementCount: an empty array releases no prototype.
+        for (uint32_t i = cellCount(a); i-- > 0;) FreeArray(slotAt(a, i));
+        std::free(a);
+    } else if (owner == kOwnerSimple) {
+        std::free(a);
+    }
+    return 0;
+}
+
+uint32_t ElementCount(const APLArray* a) {
+    uint32_t n = cellCount(a);
+    return (n == 0 && typeOf(a) == kNested) ? 1 : n;
+}
+
+uint8_t* ArrayData(APLArray* a) { return dataOf(a); }
+
+APLArray* EmptyVector() {
+    uint32_t zero = 0;
+    return AllocArray(kBool, 1, &zero);
+}
+
+bool TypeAccepts(const APLArray* a, uint32_t wanted) {
+    switch (SQTypeOf(a)) {
+    case kSqBool: return wanted >= kSqBool && wanted <= kSqComplex;
+    case kSqInt8: return wanted >= kSqInt8 && wanted <= kSqComplex;
+    case kSqInt16: return wanted >= kSqInt16 && wanted <= kSqComplex;
+    case kSqInt32: case kSqApvInt: return wanted >= kSqInt32 && wanted <= kSqComplex;
+    case kSqDouble: case kSqApvDouble: return wanted == kSqDouble || wanted == kSqComplex;
+    case kSqComplex: return wanted == kSqComplex;
+    case kSqChar: return wanted >= kSqChar && wanted <= kSqChar32;
+    case kSqChar16: return wanted == kSqChar16 || wanted == kSqChar32;
+    case kSqChar32: return wanted == kSqChar32;
+    default: return false;
+    }
+}
+
+APLArray* allocVector(uint32_t type, uint32_t length) { return AllocArray(type, 1, &length); }
+APLArray* allocScalar(uint32_t type) { return AllocArray(type, 0, nullptr); }
+
+}  // namespace zrt

@@ -1,0 +1,70 @@
+// The per-process tree of named objects through which APL refers to everything the library
+// keeps between calls. The root object of a process is made by Init; every other object lives
+// under it, is found again by a dotted path of names, and is destroyed with its children.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "frame/codes.h"
+
+namespace zrt {
+
+enum ObjectKind : uint32_t {
+    kAnyKind = 0,  // in lookups: any kind
+    kRootKind = 1,
+    kArrayFileKind = 2,
+    kMemoryArrayKind = 3,
+    kItemKind = 4,
+};
+
+// The header of every registered object; each kind derives its own record from it.
+struct NamedObject {
+    explicit NamedObject(uint32_t k) : kind(k) {}
+    virtual ~NamedObject() = default;
+    NamedObject(const NamedObject&) = delete;
+    NamedObject& operator=(const NamedObject&) = delete;
+
+    NamedObject* parent = nullptr;
+    std::string name;  // the last component only; empty for the root object
+    uint32_t kind;
+    uint32_t reserved = 0;
+    std::vector<std::unique_ptr<NamedObject>> children;  // oldest first
+};
+
+// Makes the record of a new object of the kind asked for.
+using ObjectMaker = std::function<std::unique_ptr<NamedObject>()>;
+
+// Finds the object at path (make empty), or creates one there with make. out is always
+// written: null, the object found, or the object made. The root object is made only with kind 1
+// and a maker; "." and "#" name it.
+Code LocateObject(const char* path, uint32_t kind, NamedObject*& out,
+                  const ObjectMaker& make = nullptr);
+
+// Destroys the object and everything under it, children first (oldest first).
+void DestroyObject(NamedObject* object);
+
+// The object itself if it is of that kind, else its nearest ancestor of that kind, else null.
+NamedObject* FindAncestor(NamedObject* object, uint32_t kind);
+
+// Calls f(child) for each child in creation order until a call returns non-zero; returns that.
+uint32_t ForEachChild(NamedObject* object, const std::function<uint32_t(NamedObject*)>& f);
+NamedObject* FirstChild(NamedObject* object);
+NamedObject* ParentOf(NamedObject* object);
+
+// Appends a child without the registry's name checks (the items an array file brings along).
+NamedObject* AdoptChild(NamedObject* parent, std::unique_ptr<NamedObject> child);
+
+// Whether a name is a letter followed by letters and digits.
+bool IsObjectName(const std::string& name);
+
+// The kind-specific record of an object known to be of that kind.
+template <class T>
+T* as(NamedObject* object) {
+    return static_cast<T*>(object);
+}
+
+}  // namespace zrt

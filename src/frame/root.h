@@ -1,0 +1,43 @@
+// The root object of a process: the settings read by Init, the cache of translation tables,
+// and the state of legacy locking.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "frame/registry.h"
+#include "frame/xlate.h"
+#include "platform/platform.h"
+
+namespace zrt {
+
+// What legacy locking keeps for the process between calls.
+struct LockingState {
+    uint32_t maxUsers = 0;
+    platform::File usersFile;    // open for the whole login
+    std::string usersDirectory;  // where the per-user files live
+    platform::File userFile;     // the held per-user file: the process's sign of life
+    int32_t ownSlot = -1;
+    bool useMultipleLocks = false;
+};
+
+struct RootObject : NamedObject {
+    RootObject() : NamedObject(kRootKind) {}
+
+    uint32_t processId = 0;
+    std::string registryBase;
+    std::string iniPath;
+    uint32_t slack = 100;
+    uint32_t changeList = 1;
+    uint32_t accessSize = 4096;
+    uint32_t retryLock = 3;
+    uint32_t scarVersion = 0;
+    std::string locksFile = "locks.log";
+    XlateCache xlateCache;
+    LockingState locking;
+};
+
+// The root object of the calling process, or null before Init.
+RootObject* CurrentRoot();
+
+}  // namespace zrt

@@ -1,0 +1,30 @@
+// Configuration: registry values under a base key (sections Main and MEMORY, the current user
+// first, then the machine), the initialisation file, and the settings Init keeps in the root.
+#pragma once
+
+#include <cstdint>
+
+#include "frame/codes.h"
+
+namespace zrt {
+
+struct RootObject;
+
+extern const char* const kDefaultRegistryBase;
+
+// Buffer size for every setting read from the registry; a longer value counts as missing.
+constexpr uint32_t kSettingSize = 260;
+
+// Reads the string value key of base\section into buffer, or the default (cut to size - 1)
+// when neither hive has it. Returns the length of the text in buffer.
+uint32_t ReadSetting(const char* section, const char* key, const char* defaultValue,
+                     char* buffer, uint32_t size, const char* base);
+
+// Reads every setting into the root object and rebuilds the translation tables.
+Code ReadSettings(RootObject& root);
+
+// A setting's number: "0x" hexadecimal, a leading 0 octal, else decimal; leading blanks and a
+// sign accepted; conversion stops at the first character that does not fit; no number gives 0.
+uint32_t ParseSettingNumber(const char* text);
+
+}  // namespace zrt
