@@ -1,6 +1,7 @@
 // Open dispositions, positioned and positional transfers, and the error numbers of failures.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -67,6 +68,7 @@ TEST(Files, DispositionsCreateEmptyAndRefuseAsOnWindows) {
 TEST(Files, OpenFailuresGiveWindowsErrorNumbers) {
     TempDir dir;
     zrt::test::writeFile(dir.file("plain"), "");
+    mkfifo(dir.file("pipe").c_str(), 0600);
     struct Case {
         const char* name;
         std::string path;
@@ -80,6 +82,8 @@ TEST(Files, OpenFailuresGiveWindowsErrorNumbers) {
         {"a file used as a directory", dir.file("plain/f"), Disposition::OpenAlways,
          kPathNotFound},
         {"a directory", dir.path(), Disposition::OpenExisting, kAccessDenied},
+        {"a pipe, which would wait for a writer", dir.file("pipe"), Disposition::OpenExisting,
+         kAccessDenied},
         {"a name too long", dir.file(std::string(300, 'n')), Disposition::OpenAlways,
          kFilenameTooLong},
         {"an empty name", "", Disposition::OpenExisting, kPathNotFound},

@@ -89,6 +89,8 @@ TEST(Paths, CopyCarriesContentModeAndTime) {
     EXPECT_EQ(statusOf(to).st_mode & 0777, 0640u);
     EXPECT_EQ(copyFile(from, from, false), kSharingViolation) << "would empty the source";
     EXPECT_EQ(zrt::test::readFile(from).size(), 100000u);
+    chmod(to.c_str(), 0444);
+    EXPECT_EQ(copyFile(from, to, false), kAccessDenied) << "a read-only target stays";
     EXPECT_EQ(copyFile(dir.file("none"), to, false), kFileNotFound);
     EXPECT_EQ(copyFile(dir.path(), dir.file("d"), false), kAccessDenied);
 }

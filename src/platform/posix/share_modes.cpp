@@ -172,11 +172,14 @@ SysError openOnce(const std::string& path, uint32_t access, const Claim& claim,
                   Disposition disposition, Descriptor& out, bool& reopen) {
     reopen = false;
     int flags = openFlags(access, disposition);
-    Descriptor fd(::open(path.c_str(), flags, 0666));
+    // Without O_NONBLOCK a pipe would wait here for a partner, for ever.
+    Descriptor fd(::open(path.c_str(), flags | O_NONBLOCK, 0666));
     if (!fd.valid()) return errno == EEXIST ? kFileExists : pathErrorOf(errno, path);
     struct stat st;
     if (fstat(fd.get(), &st) != 0) return lastSysError();
-    if (S_ISDIR(st.st_mode)) return kAccessDenied;
+    if (S_ISDIR(st.st_mode) || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) return kAccessDenied;
+    if (fcntl(fd.get(), F_SETFL, fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK) != 0)
+        return lastSysError();
     if (SysError e = takeGate(fd.get(), (flags & O_ACCMODE) == O_RDWR)) return e;
     if (!stillAtPath(fd.get(), path)) {
         reopen = true;
@@ -220,10 +223,10 @@ SysError whenNotOpen(const std::string& path, const std::function<SysError()>& a
         struct stat st;
         if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return action();
         bool writable = true;
-        Descriptor fd(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY));
+        Descriptor fd(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
         if (!fd.valid() && (errno == EACCES || errno == EPERM || errno == EROFS)) {
             writable = false;
-            fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+            fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
         }
         // A file that cannot be opened at all cannot show its locks either.
         if (!fd.valid()) return action();
