@@ -84,6 +84,7 @@ ZRT_PUBLIC uint32_t ZRT_API Init(const char* registryBase, const char* iniPath);
 /* ---- fast path ----------------------------------------------------------------------- */
 
 /* ---- packed files -------------------------------------------------------------------- */
+ZRT_PUBLIC uint32_t ZRT_API CalculateCRC32(const void* data, uint32_t count, uint32_t crc);
 
 /* ---- dates --------------------------------------------------------------------------- */
 

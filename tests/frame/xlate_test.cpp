@@ -1,0 +1,146 @@
+#include "frame/xlate.h"
+
+#include <gtest/gtest.h>
+
+#include "frame/root.h"
+#include "support/library_env.h"
+
+namespace zrt {
+namespace {
+
+// Writes a section numbering bytes 0-255: number[b] = b except where overridden.
+std::string section(const std::string& name, const std::map<int, int>& overrides,
+                    const char* defaultChar = "63") {
+    std::string text = "[" + name + "]\n";
+    if (defaultChar) text += std::string("DefaultChar=") + defaultChar + "\n";
+    for (int k = 0; k < 256; k += 16) {
+        text += std::to_string(k) + "=";
+        for (int b = k; b < k + 16; ++b) {
+            auto it = overrides.find(b);
+            text += std::to_string(it == overrides.end() ? b : it->second);
+            text += b % 3 == 0 ? "," : " ";  // blanks and commas both separate
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+class Translation : public ::testing::Test {
+protected:
+    void SetUp() override { SetTranslationFile(env.file("xlate.ini")); }
+    void TearDown() override {
+        InstallTable(HostToAPL, nullptr);
+        InstallTable(APLToHost, nullptr);
+    }
+    const uint8_t* build(const char* from, const char* to, Code expected = kOk) {
+        const uint8_t* table = nullptr;
+        EXPECT_EQ(ReadXlate(CharsetName::of(from), CharsetName::of(to), cache, table), expected);
+        return table;
+    }
+    test::LibraryEnv env;
+    XlateCache cache;
+};
+
+TEST_F(Translation, MapsByEqualNumbersWithDuplicatesAndDefaults) {
+    // SRC numbers byte 65 as 1000, which TGT gives to bytes 66 and 67: the lower wins.
+    // SRC numbers byte 200 as 5000, which TGT lacks: TGT's DefaultChar 42.
+    test::writeFile(env.file("xlate.ini"),
+                    section("SRC", {{65, 1000}, {200, 5000}}) +
+                        section("TGT", {{66, 1000}, {67, 1000}}, "42"));
+    const uint8_t* table = build("SRC", "TGT");
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table[65], 66);
+    EXPECT_EQ(table[200], 42);
+    EXPECT_EQ(table[10], 10);
+    EXPECT_EQ(table[66], 42);  // SRC's 66 is 66, which TGT no longer has
+}
+
+TEST_F(Translation, EqualNamesNeedNoTableAndReadNothing) {
+    EXPECT_EQ(build("dyalog", "DYALOG"), nullptr);  // the file does not even exist
+    EXPECT_TRUE(cache.empty());
+}
+
+TEST_F(Translation, SecondRequestComesFromTheCache) {
+    test::writeFile(env.file("xlate.ini"), section("A", {}) + section("B", {{1, 2}, {2, 1}}));
+    const uint8_t* first = build("A", "B");
+    test::writeFile(env.file("xlate.ini"), "");  // a rebuild would now fail
+    EXPECT_EQ(build("a", "b"), first);
+    EXPECT_EQ(cache.size(), 1u);
+}
+
+TEST_F(Translation, DeficientSectionsAreRefused) {
+    std::string noDefault = section("NODEF", {}, nullptr);
+    std::string cut = "[CUT]\nDefaultChar=1\n0=0 1 2\n";  // key 3 never comes
+    test::writeFile(env.file("xlate.ini"), noDefault + cut + section("OK", {}));
+    build("NODEF", "OK", kNoDefaultChar);
+    build("OK", "NODEF", kNoDefaultChar);
+    build("CUT", "OK", kNoDefaultChar);
+    EXPECT_TRUE(cache.empty());
+}
+
+TEST(TranslateInPlace, CountIsSixteenBits) {
+    InstallTable(HostToAPL, nullptr);
+    for (int b = 0; b < 256; ++b) HostToAPL[b] = static_cast<uint8_t>(b + 1);
+    std::vector<uint8_t> bytes(65537, 0);
+    TranslateToAPL(bytes.data(), 65537);  // 65537 mod 65536: one byte
+    EXPECT_EQ(bytes[0], 1);
+    EXPECT_EQ(bytes[1], 0);
+    InstallTable(HostToAPL, nullptr);
+}
+
+TEST(InitTranslation, BuildsBothTablesFromTheRegistryFile) {
+    test::LibraryEnv env;
+    env.setUserValue("Main", "APLUNICODE", "sets.ini");
+    test::writeFile(env.file("sets.ini"), "[Charsets]\nDYALOG=APLSET\nHOST=WINSET\n" +
+                                              section("APLSET", {{1, 2}, {2, 1}}) +
+                                              section("WINSET", {}));
+    ASSERT_EQ(env.init(), 0u);
+    EXPECT_EQ(APLToHost[1], 2);
+    EXPECT_EQ(HostToAPL[2], 1);
+    EXPECT_EQ(APLToHost[3], 3);
+    EXPECT_TRUE(DyalogCharset().sameAs(CharsetName::of("APLSET")));
+    InstallTable(HostToAPL, nullptr);
+    InstallTable(APLToHost, nullptr);
+}
+
+}  // namespace
+}  // namespace zrt
+
+namespace zrt {
+namespace {
+
+TEST(LoadTimeTables, BuiltFromTheDefaultKeyOrLeftIdentity) {
+    test::LibraryEnv env;
+    InstallTablesAtLoad();  // no APLUNICODE value at all
+    std::string log = test::readFile("aplsrv.log");
+    EXPECT_NE(log.find("  Can not read APLUNICODE from Environment\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("  ReadXlate returns: -1\n"), std::string::npos) << log;
+    EXPECT_EQ(APLToHost[200], 200);
+
+    env.setUserValue("Main", "APLUNICODE", "load.ini");
+    test::writeFile(env.file("load.ini"), "[Charsets]\nDYALOG=AAA\nHOST=BBB\n" +
+                                              section("AAA", {{200, 201}, {201, 200}}) +
+                                              section("BBB", {}));
+    InstallTablesAtLoad();
+    EXPECT_EQ(APLToHost[200], 201);
+    EXPECT_EQ(HostToAPL[201], 200);
+
+    test::writeFile(env.file("load.ini"), "[Charsets]\nDYALOG=AAA\nHOST=BBB\n" + section("BBB", {}));
+    InstallTablesAtLoad();  // AAA has no DefaultChar: both tables become the identity
+    EXPECT_EQ(APLToHost[200], 200);
+    EXPECT_EQ(HostToAPL[201], 201);
+}
+
+TEST(InitTranslation, GarbageFilesNeverCrash) {
+    test::LibraryEnv env;
+    std::string garbage;
+    for (int k = 0; k < 5000; ++k) garbage += static_cast<char>((k * 7919) % 251 + 1);
+    test::writeFile(env.file("APLUNICD.INI"), "[Charsets]\nDYALOG=X\nHOST=Y\n[X]\n" + garbage);
+    EXPECT_EQ(env.init(), 10036u);
+    test::writeFile(env.file("APLUNICD.INI"), garbage);
+    EXPECT_EQ(env.init(), 10036u);
+    EXPECT_EQ(CurrentRoot(), nullptr);
+}
+
+}  // namespace
+}  // namespace zrt
