@@ -38,6 +38,7 @@ TEST(ClassicHandles, FailuresReturnMinusOneAndTheirError) {
     zrt::test::writeFile(path, "abc");
     ClassicHandle reader = classicOpen(path, kOfRead | kOfShareDenyWrite);
     ASSERT_NE(reader, kClassicError);
+    char buffer[1];
     struct Case {
         const char* name;
         std::function<int32_t()> call;
@@ -53,7 +54,7 @@ TEST(ClassicHandles, FailuresReturnMinusOneAndTheirError) {
         {"write to a read handle", [&] { return classicWrite(reader, "x", 1); }, kAccessDenied},
         {"seek before the start", [&] { return classicSeek(reader, -1, 0); }, kNegativeSeek},
         {"bad origin", [&] { return classicSeek(reader, 0, 3); }, kInvalidParameter},
-        {"read from no handle", [&] { return classicRead(999999, nullptr, 1); }, kInvalidHandle},
+        {"read from no handle", [&] { return classicRead(999999, buffer, 1); }, kInvalidHandle},
         {"close of no handle", [&] { return classicClose(999999); }, kInvalidHandle},
     };
     for (const Case& c : cases) {
