@@ -5,7 +5,9 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${ZRT_EXPORTS_LI
 
 file(STRINGS "${ZRT_EXPORTS_LIST}" _rows REGEX "^ZRT_EXPORT\\(")
 set(_script "{\n  global:\n")
-set(_def "LIBRARY zrt32\nEXPORTS\n")
+# DllMain, the Windows entry point, keeps ordinal 1 in the .def; it is no row of the list,
+# since nothing calls it by name.
+set(_def "LIBRARY zrt32\nEXPORTS\n  DllMain @1\n")
 foreach(_row IN LISTS _rows)
   string(REGEX MATCH "^ZRT_EXPORT\\(([A-Za-z0-9_]+), *([0-9]+), *([A-Za-z]+)\\)" _m "${_row}")
   if(NOT _m)
