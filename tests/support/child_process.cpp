@@ -1,18 +1,19 @@
 // Child processes for tests between processes: the test program starts a copy of itself with
 // "--zrt-child <role> args...", and that copy runs the role instead of the tests.
 #ifdef _WIN32
-#error "child processes are not written for Windows yet (CreateProcess of the module's own path)"
-#endif
-
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <utility>
@@ -20,7 +21,9 @@
 
 #include "support/test_support.h"
 
+#ifndef _WIN32
 extern char** environ;
+#endif
 
 namespace zrt::test {
 
@@ -48,6 +51,77 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
     }
     return *this;
 }
+
+#ifdef _WIN32
+
+namespace {
+
+// One argument as the C runtime's command-line parser reads it back: quoted when it has
+// blanks or quotes, backslashes doubled only where a quote follows them.
+std::string quoted(const std::string& arg) {
+    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
+    std::string out = "\"";
+    size_t backslashes = 0;
+    for (char c : arg) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(2 * backslashes, '\\');
+    return out + "\"";
+}
+
+}  // namespace
+
+ChildProcess ChildProcess::start(const std::string& role, const std::vector<std::string>& args) {
+    char self[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
+    ChildProcess child;
+    if (n == 0 || n >= sizeof self) return child;
+    std::string line = quoted(self) + " " + kChildFlag + " " + quoted(role);
+    for (const std::string& a : args) line += " " + quoted(a);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (CreateProcessA(self, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &process)) {
+        CloseHandle(process.hThread);
+        child.id_ = reinterpret_cast<intptr_t>(process.hProcess);
+    }
+    return child;
+}
+
+// The child has ended before kill returns, so that everything it held is released.
+void ChildProcess::kill() {
+    if (id_ == 0) return;
+    HANDLE process = reinterpret_cast<HANDLE>(std::exchange(id_, 0));
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, INFINITE);
+    CloseHandle(process);
+}
+
+// An exit code beyond what a role returns is an exception's status: the child crashed.
+int ChildProcess::wait() {
+    if (id_ == 0) return -1;
+    HANDLE process = reinterpret_cast<HANDLE>(std::exchange(id_, 0));
+    DWORD code = 0;
+    bool ended = WaitForSingleObject(process, INFINITE) == WAIT_OBJECT_0 &&
+                 GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    return ended && code <= 0xFFFF ? static_cast<int>(code) : -1;
+}
+
+namespace {
+
+void pause5ms() { Sleep(5); }
+
+}  // namespace
+
+#else
 
 ChildProcess ChildProcess::start(const std::string& role, const std::vector<std::string>& args) {
     std::vector<std::string> all = {"/proc/self/exe", kChildFlag, role};
@@ -81,13 +155,23 @@ int ChildProcess::wait() {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+namespace {
+
+void pause5ms() {
+    struct timespec pause = {0, 5 * 1000 * 1000};
+    nanosleep(&pause, nullptr);
+}
+
+}  // namespace
+
+#endif
+
 bool waitForFile(const std::string& path, int timeoutMs) {
-    struct stat st;
     for (int waited = 0;; waited += 5) {
-        if (stat(path.c_str(), &st) == 0) return true;
+        std::error_code ec;
+        if (std::filesystem::exists(path, ec)) return true;
         if (waited >= timeoutMs) return false;
-        struct timespec pause = {0, 5 * 1000 * 1000};
-        nanosleep(&pause, nullptr);
+        pause5ms();
     }
 }
 

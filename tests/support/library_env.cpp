@@ -8,10 +8,7 @@
 namespace zrt::test {
 
 LibraryEnv::LibraryEnv()
-    : cwd_(dir_.path()),
-      hkcu_("ZRT32_HKCU", dir_.file("hkcu.ini")),
-      hklm_("ZRT32_HKLM", dir_.file("hklm.ini")),
-      iniDir_("ZRT32_INIDIR", dir_.path()) {}
+    : cwd_(dir_.path()), registry_(dir_.path()), iniDir_("ZRT32_INIDIR", dir_.path()) {}
 
 LibraryEnv::~LibraryEnv() {
     NamedObject* root = nullptr;
@@ -20,25 +17,12 @@ LibraryEnv::~LibraryEnv() {
 
 void LibraryEnv::setUserValue(const std::string& section, const std::string& name,
                               const std::string& value, const std::string& base) {
-    user_[base + "\\" + section][name] = value;
-    writeRegistry(dir_.file("hkcu.ini"), user_);
+    registry_.set(platform::Hive::CurrentUser, base + "\\" + section, name, value);
 }
 
 void LibraryEnv::setMachineValue(const std::string& section, const std::string& name,
                                  const std::string& value, const std::string& base) {
-    machine_[base + "\\" + section][name] = value;
-    writeRegistry(dir_.file("hklm.ini"), machine_);
-}
-
-void LibraryEnv::writeRegistry(
-    const std::string& file,
-    const std::map<std::string, std::map<std::string, std::string>>& values) {
-    std::string text;
-    for (const auto& [section, entries] : values) {
-        text += "[" + section + "]\n";
-        for (const auto& [name, value] : entries) text += name + "=" + value + "\n";
-    }
-    writeFile(file, text);
+    registry_.set(platform::Hive::LocalMachine, base + "\\" + section, name, value);
 }
 
 void LibraryEnv::writeIdentityTranslation() {

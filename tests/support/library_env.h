@@ -1,11 +1,13 @@
 // A fresh world for tests that call Init: a temporary working directory (where the log goes),
-// registry files and an initialisation directory of its own, and no root object left behind.
+// an empty registry (files on POSIX, stand-in keys on Windows) and an initialisation directory
+// of its own, and no root object left behind.
 #pragma once
 
 #include <map>
 #include <memory>
 #include <string>
 
+#include "support/test_registry.h"
 #include "support/test_support.h"
 
 namespace zrt::test {
@@ -31,13 +33,10 @@ public:
     uint32_t init(const char* base = "", const char* iniPath = nullptr);
 
 private:
-    void writeRegistry(const std::string& file,
-                       const std::map<std::string, std::map<std::string, std::string>>& values);
-
     TempDir dir_;
     ScopedCwd cwd_;
-    ScopedEnv hkcu_, hklm_, iniDir_;
-    std::map<std::string, std::map<std::string, std::string>> user_, machine_;
+    TestRegistry registry_;
+    ScopedEnv iniDir_;
 };
 
 }  // namespace zrt::test
