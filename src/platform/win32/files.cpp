@@ -203,7 +203,12 @@ SysError File::size(uint64_t& out) const {
 // while a view of the file exists.
 SysError File::setEnd() {
     if (!isOpen()) return kInvalidHandle;
-    if (!SetEndOfFile(asHandle(handle_))) return lastError();
+    if (!SetEndOfFile(asHandle(handle_))) {
+        // Wine says "invalid parameter" where Windows says "access denied": the handle is the
+        // only parameter, and what is wrong with it is its access.
+        SysError e = lastError();
+        return e == kInvalidParameter ? kAccessDenied : e;
+    }
     return kOk;
 }
 

@@ -35,6 +35,13 @@ SysError moveFile(const std::string& oldPath, const std::string& newPath) {
 // copy of a file onto itself (32).
 SysError copyFile(const std::string& from, const std::string& to, bool failIfExists) {
     if (from.empty() || to.empty()) return kPathNotFound;
+    // Windows keeps a read-only target; wine would overwrite it.
+    DWORD source = GetFileAttributesA(from.c_str());
+    DWORD target = GetFileAttributesA(to.c_str());
+    if (!failIfExists && source != INVALID_FILE_ATTRIBUTES &&
+        !(source & FILE_ATTRIBUTE_DIRECTORY) && target != INVALID_FILE_ATTRIBUTES &&
+        (target & FILE_ATTRIBUTE_READONLY))
+        return kAccessDenied;
     if (!CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE)) return lastError();
     return kOk;
 }
