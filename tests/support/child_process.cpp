@@ -178,6 +178,10 @@ bool waitForFile(const std::string& path, int timeoutMs) {
 // An unknown role ends the child with 126, which no role returns by convention.
 bool runChildRole(int argc, char** argv, int& status) {
     if (argc < 3 || std::strcmp(argv[1], kChildFlag) != 0) return false;
+#ifdef _WIN32
+    // A child that crashes (some roles do on purpose) ends without a dialog or a debugger.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+#endif
     auto found = roles().find(argv[2]);
     if (found == roles().end()) {
         status = 126;

@@ -26,6 +26,12 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() {
     std::error_code ec;
+#ifdef _WIN32
+    // Windows deletes no read-only file: tests leave some behind.
+    for (auto it = fs::recursive_directory_iterator(path_, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+        fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ec);
+#endif
     fs::remove_all(path_, ec);
 }
 
@@ -61,6 +67,13 @@ ScopedEnv::~ScopedEnv() {
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string readTextFile(const std::string& path) {
+    std::ifstream in(path);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();

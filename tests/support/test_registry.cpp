@@ -98,7 +98,7 @@ void TestRegistry::set(platform::Hive hive, const std::string& key, const std::s
                        const std::string& value) {
     bool user = hive == platform::Hive::CurrentUser;
     Values& values = user ? user_ : machine_;
-    values[key][name] = value;
+    values[key][name.empty() ? "@" : name] = value;  // "@" is the default value
     writeHive(directory_ + (user ? "/hkcu.ini" : "/hklm.ini"), values);
 }
 

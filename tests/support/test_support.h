@@ -45,8 +45,22 @@ private:
 };
 
 std::string readFile(const std::string& path);
+// A text file as the C runtime's text mode reads it: on Windows a CR LF line end reads as LF,
+// as the log, written in text mode, has them there.
+std::string readTextFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
 bool exists(const std::string& path);
+
+// What tests set up on files, the same way on every target.
+// Read-only: no write permission for anyone (POSIX), the read-only attribute (Windows).
+void makeReadOnly(const std::string& path);
+// Hidden: nothing to do on POSIX, where a leading dot hides a name; the attribute on Windows.
+void makeHidden(const std::string& path);
+// The last-write time, in seconds and nanoseconds since 1970 (UTC); Windows keeps 100 ns steps.
+void setLastWriteTime(const std::string& path, int64_t seconds, uint32_t nanoseconds = 0);
+int64_t lastWriteSeconds(const std::string& path);
+// A pause of about that many microseconds (Windows: rounded down to milliseconds; 0 yields).
+void pauseMicroseconds(unsigned microseconds);
 
 // ---- Child processes ----------------------------------------------------------------------
 // A test starts a copy of its own program in a named role; the role's function runs in the
