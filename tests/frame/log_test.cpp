@@ -12,7 +12,7 @@ namespace {
 
 // The log with every line's 24-character time replaced by "T".
 std::string logWithoutTimes() {
-    std::string text = test::readFile(kLogFileName);
+    std::string text = test::readTextFile(kLogFileName);
     static const std::regex time("(^|\n)[A-Z][a-z]{2} [A-Z][a-z]{2} [0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}");
     return std::regex_replace(text, time, "$1T");
 }

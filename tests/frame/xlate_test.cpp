@@ -112,7 +112,7 @@ namespace {
 TEST(LoadTimeTables, BuiltFromTheDefaultKeyOrLeftIdentity) {
     test::LibraryEnv env;
     InstallTablesAtLoad();  // no APLUNICODE value at all
-    std::string log = test::readFile("aplsrv.log");
+    std::string log = test::readTextFile("aplsrv.log");
     EXPECT_NE(log.find("  Can not read APLUNICODE from Environment\n"), std::string::npos) << log;
     EXPECT_NE(log.find("  ReadXlate returns: -1\n"), std::string::npos) << log;
     EXPECT_EQ(APLToHost[200], 200);
