@@ -1,9 +1,8 @@
 // Directory searches: wildcards, order, entry details and the end of a search.
 #include <dirent.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -76,15 +75,17 @@ TEST(DirSearch, EntriesComeInTheFileSystemsOrder) {
 TEST(DirSearch, EntriesCarryAttributesSizeAndUtcTime) {
     TempDir dir;
     zrt::test::writeFile(dir.file(".hidden"), "12345");
-    mkdir(dir.file("sub").c_str(), 0700);
+    zrt::test::makeHidden(dir.file(".hidden"));
+    std::filesystem::create_directory(dir.file("sub"));
     // Thursday 4 March 2021, 05:06:07.890 UTC
-    struct timespec times[2] = {{1614834367, 890000000}, {1614834367, 890000000}};
-    utimensat(AT_FDCWD, dir.file(".hidden").c_str(), times, 0);
+    zrt::test::setLastWriteTime(dir.file(".hidden"), 1614834367, 890000000);
     DirSearch search;
     DirEntry entry;
     ASSERT_EQ(search.first(dir.file(".HIDDEN"), entry), kOk);
     EXPECT_EQ(entry.name, ".hidden");
+#ifndef _WIN32
     EXPECT_EQ(entry.shortName, "");
+#endif
     EXPECT_EQ(entry.attributes, kAttrArchive | kAttrHidden);
     EXPECT_EQ(entry.size, 5u);
     const SystemTime& t = entry.lastWrite;
@@ -94,6 +95,22 @@ TEST(DirSearch, EntriesCarryAttributesSizeAndUtcTime) {
     ASSERT_EQ(search.first(dir.file("sub"), entry), kOk);
     EXPECT_EQ(entry.attributes, kAttrDirectory);
     EXPECT_EQ(entry.size, 0u);
+}
+
+// A long name has an 8.3 name beside it where the volume makes them (NTFS by default).
+TEST(DirSearch, LongNamesCarryTheirShortNames) {
+    TempDir dir;
+    zrt::test::writeFile(dir.file("a rather long name.text"), "");
+    DirSearch search;
+    DirEntry entry;
+    ASSERT_EQ(search.first(dir.file("a rather*"), entry), kOk);
+    EXPECT_EQ(entry.name, "a rather long name.text");
+    if (entry.shortName.empty()) GTEST_SKIP() << "this file system keeps no 8.3 names";
+    EXPECT_LE(entry.shortName.size(), 12u);
+    EXPECT_NE(entry.shortName.find('~'), std::string::npos) << entry.shortName;
+    DirSearch byShortName;
+    ASSERT_EQ(byShortName.first(dir.file(entry.shortName), entry), kOk) << "found by it, too";
+    EXPECT_EQ(entry.name, "a rather long name.text");
 }
 
 TEST(DirSearch, MissingDirectoryAndClosedSearch) {

@@ -1,8 +1,13 @@
 // The fault guard and the floating-point status.
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <signal.h>
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
 #include <cfloat>
 #include <cmath>
@@ -11,6 +16,7 @@
 #include "support/test_support.h"
 
 using namespace platform;
+using zrt::test::ChildProcess;
 using zrt::test::TempDir;
 
 namespace {
@@ -18,17 +24,42 @@ namespace {
 // A page that faults on every access.
 class ForbiddenPage {
 public:
+#ifdef _WIN32
+    ForbiddenPage() { page_ = VirtualAlloc(nullptr, 4096, MEM_RESERVE | MEM_COMMIT, PAGE_NOACCESS); }
+    ~ForbiddenPage() { VirtualFree(page_, 0, MEM_RELEASE); }
+#else
     ForbiddenPage() {
         size_ = static_cast<size_t>(sysconf(_SC_PAGESIZE));
         page_ = mmap(nullptr, size_, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     }
     ~ForbiddenPage() { munmap(page_, size_); }
+#endif
     volatile char* bytes() const { return static_cast<volatile char*>(page_); }
 
 private:
     void* page_;
-    size_t size_;
+    size_t size_ = 0;
 };
+
+size_t pageSize() {
+#ifdef _WIN32
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return info.dwPageSize;
+#else
+    return static_cast<size_t>(sysconf(_SC_PAGESIZE));
+#endif
+}
+
+// A guarded fault, then the same fault outside any guard, which must end the process as a
+// fault does when nobody catches it. 3: the guard missed the fault; 4: the process lived on.
+ZRT_CHILD_ROLE(fault_after_guard) {
+    ForbiddenPage page;
+    auto faulty = [&] { page.bytes()[0] = 1; };
+    if (guardFaults(faulty)) return 3;
+    page.bytes()[0] = 1;
+    return 4;
+}
 
 TEST(Faults, AnAccessViolationEndsTheBodyWithFalse) {
     ForbiddenPage page;
@@ -51,11 +82,16 @@ TEST(Faults, ReadingAMappedFileThatShrankEndsTheBodyWithFalse) {
     ASSERT_EQ(File::open(dir.file("f"), kReadWrite, kShareReadWrite, Disposition::CreateNew, f),
               kOk);
     uint32_t put = 0;
-    long page = sysconf(_SC_PAGESIZE);
+    size_t page = pageSize();
     ASSERT_EQ(f.writeAt(static_cast<uint64_t>(2 * page - 1), "x", 1, put), kOk);
     Mapping m;
     ASSERT_EQ(Mapping::map(f, true, m), kOk);
     ASSERT_EQ(f.seek(0, Whence::Begin), kOk);
+#ifdef _WIN32
+    EXPECT_EQ(f.setEnd(), 1224u) << "ERROR_USER_MAPPED_FILE";
+    GTEST_SKIP() << "Windows refuses to cut a file while a view of it exists, in any process, "
+                    "so a view never outlives its bytes";
+#endif
     ASSERT_EQ(f.setEnd(), kOk);  // another process could do the same
     volatile uint8_t sum = 0;
     auto body = [&] { sum = sum + m.data()[page]; };
@@ -83,9 +119,24 @@ TEST(Faults, GuardsNestAndTheInnermostCatches) {
     EXPECT_TRUE(inner);
 }
 
+TEST(Faults, AFaultOutsideAGuardStillEndsTheProcess) {
+    ChildProcess child = ChildProcess::start("fault_after_guard");
+    ASSERT_TRUE(child.started());
+    int status = child.wait();
+    EXPECT_NE(status, 0);
+    EXPECT_NE(status, 3) << "the guard missed its fault";
+    EXPECT_NE(status, 4) << "a fault outside the guard was swallowed";
+}
+
+#ifndef _WIN32
 void customHandler(int) {}
+#endif
 
 TEST(Faults, ThePreviousHandlersAreRestored) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no signal handlers to restore; the vectored handler stays "
+                    "and passes on faults outside a guard (see the test above)";
+#else
     struct sigaction mine {}, before {}, after {};
     mine.sa_handler = customHandler;
     sigemptyset(&mine.sa_mask);
@@ -100,6 +151,7 @@ TEST(Faults, ThePreviousHandlersAreRestored) {
     EXPECT_EQ(after.sa_handler, customHandler);
     sigaction(SIGSEGV, &before, nullptr);
     sigaction(SIGBUS, &before, nullptr);
+#endif
 }
 
 TEST(FloatingPoint, StatusShowsRaisedExceptionsUntilCleared) {

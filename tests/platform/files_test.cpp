@@ -1,7 +1,9 @@
 // Open dispositions, positioned and positional transfers, and the error numbers of failures.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
+#endif
 
 #include <string>
 #include <vector>
@@ -16,8 +18,10 @@ namespace {
 
 // Opens files until the limit of open descriptors is reached; the exit status is the error.
 ZRT_CHILD_ROLE(open_until_limit) {
+#ifndef _WIN32
     struct rlimit few = {32, 32};
     setrlimit(RLIMIT_NOFILE, &few);
+#endif
     std::vector<File> files(64);
     for (File& f : files)
         if (SysError e = File::open(args.at(0), kRead, kShareReadWrite,
@@ -68,13 +72,13 @@ TEST(Files, DispositionsCreateEmptyAndRefuseAsOnWindows) {
 TEST(Files, OpenFailuresGiveWindowsErrorNumbers) {
     TempDir dir;
     zrt::test::writeFile(dir.file("plain"), "");
-    mkfifo(dir.file("pipe").c_str(), 0600);
     struct Case {
         const char* name;
         std::string path;
         Disposition disposition;
         SysError expected;
-    } const cases[] = {
+    };
+    std::vector<Case> cases = {
         {"missing directory on the way", dir.file("no/f"), Disposition::OpenExisting,
          kPathNotFound},
         {"creating in a missing directory", dir.file("no/f"), Disposition::CreateAlways,
@@ -82,12 +86,15 @@ TEST(Files, OpenFailuresGiveWindowsErrorNumbers) {
         {"a file used as a directory", dir.file("plain/f"), Disposition::OpenAlways,
          kPathNotFound},
         {"a directory", dir.path(), Disposition::OpenExisting, kAccessDenied},
-        {"a pipe, which would wait for a writer", dir.file("pipe"), Disposition::OpenExisting,
-         kAccessDenied},
         {"a name too long", dir.file(std::string(300, 'n')), Disposition::OpenAlways,
          kFilenameTooLong},
         {"an empty name", "", Disposition::OpenExisting, kPathNotFound},
     };
+#ifndef _WIN32  // Windows has no FIFO in its file system
+    mkfifo(dir.file("pipe").c_str(), 0600);
+    cases.push_back({"a pipe, which would wait for a writer", dir.file("pipe"),
+                     Disposition::OpenExisting, kAccessDenied});
+#endif
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         File f;
@@ -97,6 +104,9 @@ TEST(Files, OpenFailuresGiveWindowsErrorNumbers) {
 }
 
 TEST(Files, RunningOutOfDescriptorsGivesTooManyOpenFiles) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows sets no small limit on open handles that a test could reach";
+#endif
     TempDir dir;
     zrt::test::writeFile(dir.file("f"), "");
     auto child = zrt::test::ChildProcess::start("open_until_limit", {dir.file("f")});
