@@ -1,0 +1,62 @@
+# Checks zrt32.dll as the interpreter will see it, from its headers (objdump -p):
+#   - the export table holds every export of the list at its ordinal, DllMain at 1, and no
+#     other name (plain names: no @N of stdcall);
+#   - it imports from system DLLs only (the compiler's runtime is linked in);
+#   - its version resource carries the project version.
+# Arguments: -DDLL= -DOBJDUMP= -DEXPORTS=exports.inc -DVERSION=
+cmake_minimum_required(VERSION 3.20)
+execute_process(COMMAND "${OBJDUMP}" -p "${DLL}" OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} -p failed on ${DLL}")
+endif()
+string(REGEX MATCHALL "[^\n]*\n" lines "${out}")
+
+set(base "")
+set(found "")
+set(imports "")
+set(inNames FALSE)
+foreach(line IN LISTS lines)
+  if(line MATCHES "Ordinal Base ([0-9]+)")
+    set(base ${CMAKE_MATCH_1})
+  elseif(line MATCHES "^\\[Ordinal/Name Pointer\\] Table")
+    set(inNames TRUE)
+  elseif(inNames AND line MATCHES "^\t\\[ *([0-9]+)\\] ([^ \n]+)")
+    math(EXPR ordinal "${CMAKE_MATCH_1} + ${base}")
+    list(APPEND found "${CMAKE_MATCH_2}@${ordinal}")
+  elseif(inNames)
+    set(inNames FALSE)
+  endif()
+  if(line MATCHES "DLL Name: ([^ \n]+)")
+    list(APPEND imports "${CMAKE_MATCH_1}")
+  endif()
+endforeach()
+if(base STREQUAL "")
+  message(FATAL_ERROR "${DLL} has no export table")
+endif()
+
+set(expected "DllMain@1")
+file(STRINGS "${EXPORTS}" rows REGEX "^ZRT_EXPORT\\(")
+foreach(row IN LISTS rows)
+  string(REGEX MATCH "^ZRT_EXPORT\\(([A-Za-z0-9_]+), *([0-9]+)," m "${row}")
+  list(APPEND expected "${CMAKE_MATCH_1}@${CMAKE_MATCH_2}")
+endforeach()
+list(SORT found)
+list(SORT expected)
+if(NOT found STREQUAL expected)
+  message(FATAL_ERROR "exports (name@ordinal) ${found}\ndiffer from the export list ${expected}")
+endif()
+
+# The DLLs every Windows has; the compiler's own (libgcc, libstdc++, libwinpthread) are not.
+set(system kernel32.dll advapi32.dll user32.dll shell32.dll ole32.dll msvcrt.dll)
+foreach(dll IN LISTS imports)
+  string(TOLOWER "${dll}" lower)
+  if(NOT lower IN_LIST system)
+    message(FATAL_ERROR "${DLL} imports ${dll}, which is no system DLL")
+  endif()
+endforeach()
+
+file(STRINGS "${DLL}" texts ENCODING UTF-16LE REGEX "^${VERSION}$")
+if(NOT texts)
+  message(FATAL_ERROR "the version resource of ${DLL} does not carry ${VERSION}")
+endif()
+message(STATUS "${DLL}: ${found}; imports ${imports}; version ${VERSION}")
