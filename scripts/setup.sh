@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian machine lacks for building and testing zrt32, and makes sure
-# 32-bit programs can run (kernels without 32-bit support run them under qemu-i386).
+# 32-bit programs can run (kernels without 32-bit support run them under qemu-i386). With
+# --windows: what the Windows cross builds need instead (scripts/windows.sh).
 set -euo pipefail
 
 sudo_cmd=""
@@ -19,6 +20,12 @@ install() {
 }
 
 install cmake g++ g++-multilib googletest make binutils
+
+# scripts/windows.sh: the MinGW-w64 cross compilers and wine64 to run the Windows tests.
+if [ "${1:-}" = "--windows" ]; then
+  install g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
+  exit 0
+fi
 
 # Can this machine run an i386 program?
 probe_dir=$(mktemp -d)

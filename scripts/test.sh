@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: x86-64 with AddressSanitizer and UndefinedBehaviorSanitizer, then
-# i386 (-m32), each in its own build directory.
+# i386 (-m32), each in its own build directory; then the Windows builds (scripts/windows.sh:
+# the 32-bit DLL, and the x86-64 tests under wine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -19,3 +20,5 @@ CFLAGS=-m32 CXXFLAGS=-m32 LDFLAGS=-m32 \
   cmake -S . -B build-m32 -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-m32 -j "$jobs"
 ctest --test-dir build-m32 --output-on-failure -j "$jobs"
+
+scripts/windows.sh
