@@ -45,7 +45,7 @@ CommandCall::CommandCall(std::string name, std::string usage, std::string_view l
         if (line[i] == '\'') {
             for (++i;; ++i) {
                 if (i >= line.size()) throw HostError(columnOf(line, w.offset),
-                                                      "the quote is not closed");
+                                                      "the string has no closing quote");
                 if (line[i] == '\'' && (i + 1 >= line.size() || line[i + 1] != '\'')) break;
                 if (line[i] == '\'') ++i;
                 w.text += line[i];

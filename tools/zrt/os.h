@@ -8,7 +8,8 @@
 
 namespace zrt::host::os {
 
-// Each returns -1 (or false) on failure and then sets error to the system's message.
+// Each returns -1 (or false) on failure and then sets error to the system's message. Handles
+// are numbered from 100 up, the same in every build.
 // mode as the classic open takes it: 0 read, 1 write, 2 read and write (share bits ignored).
 int32_t openHandle(const std::string& path, uint32_t mode, std::string& error);
 // Creates or empties the file, open for reading and writing.

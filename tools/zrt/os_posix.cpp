@@ -20,15 +20,27 @@ int32_t checked(int result, std::string& error) {
     return result;
 }
 
+// Handles are numbered from 100 up, apart from the descriptors that the library, the runtime
+// and the sanitizers open, so that a script sees the same numbers in every build.
+constexpr int kFirstHandle = 100;
+
+int32_t numbered(int fd, std::string& error) {
+    if (fd < 0) return checked(fd, error);
+    int handle = ::fcntl(fd, F_DUPFD_CLOEXEC, kFirstHandle);
+    if (handle < 0) error = lastError();
+    ::close(fd);
+    return handle;
+}
+
 }  // namespace
 
 int32_t openHandle(const std::string& path, uint32_t mode, std::string& error) {
     int access = (mode & 3) == 1 ? O_WRONLY : (mode & 3) == 2 ? O_RDWR : O_RDONLY;
-    return checked(::open(path.c_str(), access | O_CLOEXEC), error);
+    return numbered(::open(path.c_str(), access | O_CLOEXEC), error);
 }
 
 int32_t createHandle(const std::string& path, std::string& error) {
-    return checked(::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666), error);
+    return numbered(::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666), error);
 }
 
 int64_t readHandle(int32_t handle, uint32_t count, std::string& bytes, std::string& error) {
