@@ -54,18 +54,16 @@ int main(int argc, char** argv) {
         return ok ? 0 : 1;
     }
     if (args[0] == "-e") {
-        if (args.size() % 2 != 0) {
-            std::cerr << kUsage;
-            return 2;
-        }
-        bool ok = true;
+        std::vector<std::string> lines;
         for (size_t i = 0; i < args.size(); i += 2) {
-            if (args[i] != "-e") {
+            if (args[i] != "-e" || i + 1 == args.size()) {
                 std::cerr << kUsage;
                 return 2;
             }
-            ok = runner.run(args[i + 1], false) && ok;
+            lines.push_back(args[i + 1]);
         }
+        bool ok = true;
+        for (const std::string& line : lines) ok = runner.run(line, false) && ok;
         return ok ? 0 : 1;
     }
     if (args.size() != 1 || args[0].rfind("-", 0) == 0) {
