@@ -2,21 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "notation/error.h"
 #include "notation/literal.h"
+#include "notation/printer.h"
 
 namespace zrt::host {
 
 namespace {
-
-std::string show(double v) {
-    if (std::isnan(v)) return "NaN";
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.17g", v);
-    return buffer;
-}
 
 Value ravel(Value v) {
     uint64_t n = v.count();
@@ -30,7 +23,7 @@ Value convertType(Value v, uint32_t type, const std::string& name, uint32_t colu
                                     typeName(v.type));
     for (double& x : v.numbers) {
         if (!fitsType(x, type))
-            throw HostError(column, show(x) + " does not fit '" + name + "'");
+            throw HostError(column, formatNumber(x) + " does not fit '" + name + "'");
         if (type != kDouble) x = x + 0.0;  // an integer has no negative zero
     }
     v.type = type;
@@ -51,7 +44,8 @@ Value ucs(Value v, uint32_t column) {
     r.shape = std::move(v.shape);
     for (double x : v.numbers) {
         if (!(x == std::trunc(x) && x >= 0 && x <= 255))
-            throw HostError(column, "'⎕UCS' makes characters of 0 to 255 only, not " + show(x));
+            throw HostError(column, "'⎕UCS' makes characters of 0 to 255 only, not " +
+                                        formatNumber(x));
         r.chars += static_cast<char>(static_cast<unsigned char>(x));
     }
     return r;
@@ -65,7 +59,8 @@ std::vector<uint32_t> shapeFrom(const Value& left, uint32_t column) {
     uint64_t n = 1;
     for (double x : left.numbers) {
         if (!(x == std::trunc(x) && x >= 0 && x <= 4294967295.0))
-            throw HostError(column, "a length must be a whole number from 0 up, not " + show(x));
+            throw HostError(column, "a length must be a whole number from 0 up, not " +
+                                        formatNumber(x));
         shape.push_back(static_cast<uint32_t>(x));
         n *= shape.back();
         if (n > kMaxLiteralElements)
