@@ -19,10 +19,15 @@ const std::string& directoryOf(int count) {
     static std::vector<std::pair<int, std::string>> made;
     for (auto& [n, path] : made)
         if (n == count) return path;
-    std::string name = "zrt-bench-dir-" + std::to_string(std::random_device{}());
+    std::string name = "zrt-bench-dir-";
+    name += std::to_string(std::random_device{}());
     fs::path dir = fs::temp_directory_path() / name;
     fs::create_directories(dir);
-    for (int i = 0; i < count; ++i) std::ofstream(dir / ("F" + std::to_string(i) + ".DAT")) << i;
+    for (int i = 0; i < count; ++i) {
+        std::string file = std::to_string(i);
+        file += ".DAT";
+        std::ofstream(dir / file) << i;
+    }
     static struct Cleanup {
         ~Cleanup() {
             for (auto& [n, path] : made) fs::remove_all(path);
@@ -49,8 +54,8 @@ void listing(benchmark::State& state, int width) {
 void BM_Dir(benchmark::State& state) { listing<Dir, DirMore>(state, 14); }
 void BM_DirX(benchmark::State& state) { listing<DirX, DirMoreX>(state, 45); }
 
-BENCHMARK(BM_Dir)->Arg(10000);
-BENCHMARK(BM_DirX)->Arg(10000);
+BENCHMARK(BM_Dir)->Arg(10000)->UseRealTime();
+BENCHMARK(BM_DirX)->Arg(10000)->UseRealTime();
 
 }  // namespace
 
