@@ -27,7 +27,7 @@ void printListing(AdapterCall& call, uint32_t code, const std::vector<char>& buf
 }
 
 // Dir pattern size, DirX pattern size
-template <uint32_t (*Start)(const char*, int32_t, char*)>
+template <uint32_t(ZRT_API* Start)(const char*, int32_t, char*)>
 void startListing(AdapterCall& call) {
     call.expectCount(2);
     std::string pattern = call.text(0);
@@ -37,7 +37,7 @@ void startListing(AdapterCall& call) {
 }
 
 // DirMore size, DirMoreX size
-template <uint32_t (*More)(int32_t, char*)>
+template <uint32_t(ZRT_API* More)(int32_t, char*)>
 void continueListing(AdapterCall& call) {
     call.expectCount(1);
     int32_t size = 0;
@@ -50,7 +50,7 @@ const char* pathOf(const std::optional<std::string>& path) {
 }
 
 // WRename old new, Copy source destination: ⍬ passes a null path.
-template <uint32_t (*Operation)(const char*, const char*)>
+template <uint32_t(ZRT_API* Operation)(const char*, const char*)>
 void twoPaths(AdapterCall& call) {
     call.expectCount(2);
     std::optional<std::string> first = call.optionalText(0), second = call.optionalText(1);
