@@ -56,7 +56,7 @@ class PackedFiles : public ::testing::Test {
 protected:
     TempDir dir;
     std::string tmp = dir.file("tmp"), out = dir.file("out") + "/";
-    ScopedEnv tmpdir{"TMPDIR", tmp};
+    ScopedEnv tmpdir{zrt::test::kTemporaryDirectoryVariable, tmp};
 
     void SetUp() override {
         fs::create_directory(tmp);
@@ -161,7 +161,8 @@ TEST_F(PackedFiles, BadArgumentsAndMissingFilesLeaveNothing) {
     EXPECT_EQ(packFile(std::string(256, 'a')).code, 10001);
     EXPECT_EQ(packFile(dir.file("missing")).code, 10039);
     {
-        ScopedEnv noTemporaryDirectory("TMPDIR", dir.file("missing"));
+        ScopedEnv noTemporaryDirectory(zrt::test::kTemporaryDirectoryVariable,
+                                       dir.file("missing"));
         EXPECT_EQ(packFile(dir.file("f")).code, 10039);
     }
     EXPECT_TRUE(fs::is_empty(tmp));

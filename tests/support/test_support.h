@@ -44,6 +44,13 @@ private:
     bool hadPrevious_;
 };
 
+// The environment variable that names the directory for temporary files.
+#ifdef _WIN32
+inline constexpr const char* kTemporaryDirectoryVariable = "TMP";
+#else
+inline constexpr const char* kTemporaryDirectoryVariable = "TMPDIR";
+#endif
+
 std::string readFile(const std::string& path);
 // A text file as the C runtime's text mode reads it: on Windows a CR LF line end reads as LF,
 // as the log, written in text mode, has them there.
