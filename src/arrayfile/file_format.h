@@ -42,9 +42,7 @@ inline void StoreLE32(uint8_t* p, uint32_t v) {
     p[3] = uint8_t(v >> 24);
 }
 inline void AppendLE32(std::vector<uint8_t>& out, uint32_t v) {
-    uint8_t b[4];
-    StoreLE32(b, v);
-    out.insert(out.end(), b, b + 4);
+    for (int k = 0; k < 4; ++k) out.push_back(uint8_t(v >> (8 * k)));
 }
 
 // The header of an open array file, as read from it or written to it: the two counts and the
