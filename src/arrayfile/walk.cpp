@@ -67,6 +67,7 @@ Code BeginWalk(Operand& op, uint32_t& steps) {
 }
 
 void StepSelected(Operand& op) {
+    if (op.idOffsets.empty()) return;  // a walk of no cells has nowhere to go
     const Structure& sel = *op.selection;
     int32_t rank = static_cast<int32_t>(sel.rank());
     int32_t d = rank - 1;

@@ -75,7 +75,9 @@ Code GuardCells(Body&& body) {
 }
 
 // Walking an operand with one dimension held at its first id, reaching the other ids of that
-// dimension by a fixed offset from the current cell (the folds along an axis).
+// dimension by a fixed offset from the current cell (the folds along an axis). Declare the
+// AxisCollapse after the operand it collapses: its destructor restores that operand. A
+// selection collapsed in place is the operand's own, or the caller's that it was given.
 struct AxisCollapse {
     uint32_t axis = 0;
     uint32_t n = 0;                  // ids of the operand along the axis
