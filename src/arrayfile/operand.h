@@ -42,6 +42,9 @@ struct Operand {
     // ---- the descriptor
     uint32_t kind = kFlatOperand;
     Structure* selection = nullptr;     // kind 2: the ids walked (owned or the caller's)
+    // kind 2: the selection lists the owner's ids in the owner's order, so that position k of
+    // a dimension is the owner's position k (set for the temporary selection of a collapse).
+    bool ownerOrder = false;
     const Structure* owner = nullptr;   // items: the structure of the item's array
     uint32_t count = 0;                 // cells offered: selection's, owner's, buffer's; 1
     uint8_t* data = nullptr;            // memory buffer, mapped item data, or flat buffer

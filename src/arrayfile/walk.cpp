@@ -21,13 +21,16 @@ Code beginSelected(Operand& op) {
     size_t total = 0;
     for (uint32_t d = 0; d < rank; ++d) total += sel.dims[d].size;
     op.idOffsets.assign(total, 0);
+    // Walking the owner's own ids in its own order (a transposed copy, a collapsed whole item)
+    // needs no lookup: position k is position k, repeated ids included.
+    bool own = op.ownerOrder || &sel == &owner;
     uint32_t at = 0, cell = 0;
     for (uint32_t d = 0; d < rank; ++d) {
         const Dimension& s = sel.dims[d];
         const Dimension& o = owner.dims[d];
         op.runStart[d] = at;
         for (uint32_t k = 0; k < s.size; ++k) {
-            int32_t position = Lookup(o, s.ids[k]);
+            int32_t position = own ? int32_t(k) : Lookup(o, s.ids[k]);
             if (position < 0) return kRange;
             op.idOffsets[at + k] = static_cast<uint32_t>(position) * o.stride;
         }
@@ -113,8 +116,9 @@ Code CollapseAxis(Operand& op, uint32_t axis, AxisCollapse& out) {
     const Dimension& o = op.owner->dims[axis];
     if (d.size == 0) return kRange;
     std::vector<uint32_t> offsets(d.size);
+    bool own = temporary || op.ownerOrder || op.selection == op.owner;
     for (uint32_t i = 0; i < d.size; ++i) {
-        int32_t position = Lookup(o, d.ids[i]);
+        int32_t position = own ? int32_t(i) : Lookup(o, d.ids[i]);
         if (position < 0) return kRange;
         offsets[i] = static_cast<uint32_t>(position) * o.stride;
     }
@@ -127,6 +131,7 @@ Code CollapseAxis(Operand& op, uint32_t axis, AxisCollapse& out) {
     if (temporary) {
         out.temporary = std::move(temporary);
         op.selection = out.temporary.get();
+        op.ownerOrder = true;
         op.kind = kSelectedOperand;
     }
     op.count /= out.n;
@@ -143,6 +148,7 @@ void RestoreAxis(AxisCollapse& c) {
     op->selection->dims[c.axis].size = c.n;
     if (c.temporary) {
         op->selection = nullptr;
+        op->ownerOrder = false;
         op->kind = kFlatOperand;
         c.temporary.reset();
     }

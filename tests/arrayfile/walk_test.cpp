@@ -74,6 +74,32 @@ TEST_F(Walk, WholeItemInCellOrderAndBackToTheStart) {
     EXPECT_EQ(visit(op, 8), (std::vector<uint32_t>{0, 1, 2, 3, 4, 5, 0, 1}));
 }
 
+TEST_F(Walk, ThroughItsOwnStructureAnArrayIsWalkedByPosition) {
+    // As a transposed copy walks its source: the array's structure swapped for a reordered
+    // one that keeps the source strides, walked through itself.
+    ItemObject* item = numberedItem("M", {{1, 2}, {7, 8, 9}});
+    Structure& own = StructureOf(ArrayOf(item));
+    uint32_t order[2] = {1, 0};
+    Structure reordered;
+    ASSERT_EQ(Reorder(own, reordered, order), kOk);
+    std::swap(own, reordered);
+    {
+        Operand op;
+        ASSERT_EQ(OperandOfItem(*item, &own, 0, op), kOk);
+        EXPECT_EQ(visit(op, 6), (std::vector<uint32_t>{0, 3, 1, 4, 2, 5}));
+    }
+    std::swap(own, reordered);
+
+    // Repeated ids: by position every cell is reached; by id the lookup decides.
+    ItemObject* repeated = numberedItem("R", {{5, 5, 6}});
+    Operand byPosition, byId;
+    ASSERT_EQ(OperandOfItem(*repeated, &StructureOf(ArrayOf(repeated)), 0, byPosition), kOk);
+    EXPECT_EQ(visit(byPosition, 3), (std::vector<uint32_t>{0, 1, 2}));
+    Structure copy = StructureOf(ArrayOf(repeated));
+    ASSERT_EQ(OperandOfItem(*repeated, &copy, 0, byId), kOk);
+    EXPECT_EQ(visit(byId, 3), (std::vector<uint32_t>{0, 0, 2}));  // no table: the first position
+}
+
 TEST_F(Walk, OneCellWalksOfferTheirCellAtEveryStep) {
     ItemObject* item = numberedItem("M", {{1, 2}, {1, 2, 3}});
     auto one = against(item, {{2}, {3}});
