@@ -107,15 +107,5 @@ TEST_F(OperandTest, ADestinationBufferIsACopy) {
     EXPECT_EQ(op.data, nullptr);
 }
 
-TEST_F(OperandTest, ReleaseDropsTheParsedSelection) {
-    Operand op;
-    uint32_t form;
-    ASSERT_EQ(parse(args(chars("M.Data"), test::selection({{1}, {2}})), op, 0, form), kOk);
-    ASSERT_TRUE(op.ownSelection);
-    ReleaseOperand(op);
-    EXPECT_EQ(op.selection, nullptr);
-    EXPECT_FALSE(op.ownSelection);
-}
-
 }  // namespace
 }  // namespace zrt

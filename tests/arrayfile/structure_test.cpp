@@ -17,14 +17,6 @@ Structure built(const std::vector<Ids>& dims, uint32_t slack = 0) {
     return s;
 }
 
-TEST(Structure, StridesMakeTheLastDimensionFastest) {
-    Structure s = built({{1, 2}, {1, 2, 3}, {7, 8, 9, 10}});
-    EXPECT_EQ(s.cells, 24u);
-    EXPECT_EQ(s.dims[0].stride, 12u);
-    EXPECT_EQ(s.dims[1].stride, 4u);
-    EXPECT_EQ(s.dims[2].stride, 1u);
-}
-
 TEST(Structure, LookupTableOnlyWhereTheSlackAllows) {
     struct Case {
         const char* name;
@@ -166,30 +158,6 @@ TEST(Structure, ToAPLGivesScalarsForFixedDimensions) {
     EXPECT_EQ(rankOf(slotAt(a.get(), 0)), 0u);
     EXPECT_EQ(test::numbersOf(slotAt(a.get(), 0)), std::vector<double>{3});
     EXPECT_EQ(test::numbersOf(slotAt(a.get(), 1)), (std::vector<double>{20, 10}));
-}
-
-TEST(Structure, CheckDataWantsTheKindAndTheCount) {
-    Structure s = built({{1, 2}, {1, 2, 3}});
-    EXPECT_EQ(CheckData(s, test::ints({1, 2, 3, 4, 5, 6}).get(), kDoubleCells), kOk);
-    EXPECT_EQ(CheckData(s, test::ints({1, 2, 3, 4, 5}).get(), kDoubleCells), kBadType);
-    EXPECT_EQ(CheckData(s, test::chars("abcdef").get(), kDoubleCells), kBadType);
-    EXPECT_EQ(CheckData(s, test::bools({1, 0, 1, 0, 1, 0}).get(), kBitCells), kOk);
-    EXPECT_EQ(CheckData(s, test::ints({1, 0, 1, 0, 1, 0}).get(), kBitCells), kBadType);
-}
-
-TEST(Structure, ToDoublesConvertsOnlyWhatIsNotDouble) {
-    ArrayPtr copy;
-    const APLArray* d = nullptr;
-    ArrayPtr ints = test::ints({1, -2, 3});
-    ASSERT_EQ(ToDoubles(ints.get(), copy, d), kOk);
-    EXPECT_EQ(typeOf(d), kDouble);
-    EXPECT_EQ(test::numbersOf(d), (std::vector<double>{1, -2, 3}));
-    ArrayPtr already = test::doubles({1.5});
-    copy.reset();
-    ASSERT_EQ(ToDoubles(already.get(), copy, d), kOk);
-    EXPECT_EQ(d, already.get());
-    EXPECT_FALSE(copy);
-    EXPECT_EQ(ToDoubles(test::chars("a").get(), copy, d), kBadType);
 }
 
 }  // namespace
