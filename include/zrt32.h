@@ -82,6 +82,9 @@ ZRT_PUBLIC uint32_t ZRT_API Init(const char* registryBase, const char* iniPath);
 /* ---- legacy locking ------------------------------------------------------------------ */
 
 /* ---- fast path ----------------------------------------------------------------------- */
+/* SCAR files: any array to a file and back. */
+ZRT_PUBLIC APLArray* ZRT_API FileRead(APLArray* name);
+ZRT_PUBLIC APLArray* ZRT_API FileWrite(APLArray* name, APLArray* data);
 
 /* ---- packed files -------------------------------------------------------------------- */
 ZRT_PUBLIC uint32_t ZRT_API CalculateCRC32(const void* data, uint32_t count, uint32_t crc);
