@@ -51,7 +51,7 @@ Code writeContent(platform::File& file, const ScarBuffer& scar, uint32_t version
         store32le(fields + 6, static_cast<uint32_t>(scar.size));
         if (Code c = RetryHWrite(file, fields, sizeof fields)) return c;
     }
-    return RetryHWrite(file, scar.bytes.get(), scar.size);
+    return RetryHWrite(file, scar.bytes.get(), static_cast<uint32_t>(scar.size));
 }
 
 // The temporary file takes the new content; only a complete one replaces the target.
@@ -201,22 +201,18 @@ Code TemporaryScarName(const std::string& target, std::string& out) {
     return out.size() < kMaxNameBuffer ? kOk : kFileError;
 }
 
-Code RetryHWrite(platform::File& file, const void* bytes, size_t count) {
+Code RetryHWrite(platform::File& file, const void* bytes, uint32_t count) {
     const auto* p = static_cast<const uint8_t*>(bytes);
-    size_t written = 0;
+    uint32_t written = 0;
     for (int attempt = 0; attempt < 3; ++attempt) {
-        // One transfer moves at most what a 32-bit count can say.
-        const uint32_t asked = static_cast<uint32_t>(std::min<size_t>(count - written, 0xFFFFFFFFu));
+        const uint32_t asked = count - written;
         uint32_t put = 0;
         platform::SysError e = file.write(p + written, asked, put);
         written += put;
         if (written == count) return kOk;
-        if (put == asked && e == platform::kOk) {  // a full transfer of a part: go on
-            --attempt;
-            continue;
-        }
         if (logging(3))
             LogPrintf("RetryHWrite: WriteFile res %u asked %u written %u", e, asked, put);
+        if (attempt == 2) break;  // no point in waiting after the last attempt
         platform::sleepMs(2000);
         if (logging(4)) LogValue("RetryHWrite: retrying", attempt);
     }

@@ -27,7 +27,8 @@ extern const char kScarFileId[14];
 // result would not fit the 256-byte name buffer of the format's first writers.
 Code TemporaryScarName(const std::string& target, std::string& out);
 
-// One write of count bytes with up to three attempts, two seconds apart; 10103 when it stays short.
-Code RetryHWrite(platform::File& file, const void* bytes, size_t count);
+// One write of count bytes with up to three attempts, two seconds apart; 10103 when it stays
+// short. (A SCAR buffer is smaller than 4 GB: its size field and offsets are 32-bit.)
+Code RetryHWrite(platform::File& file, const void* bytes, uint32_t count);
 
 }  // namespace zrt

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iostream>
 #include <map>
 
 #include "fastpath/byte_order.h"
@@ -53,9 +54,9 @@ ArrayPtr sampleArray() {
 
 class ScarFile : public ::testing::Test {
 protected:
-    void init(int version, const std::string& translation = "") {
+    void init(int version, const std::string& translation = "", const char* debug = "0x00020003") {
         env.setUserValue("Main", "DLLScarVersion", std::to_string(version));
-        env.setUserValue("MEMORY", "Debug", "0x00020003");
+        env.setUserValue("MEMORY", "Debug", debug);
         if (translation.empty()) env.writeIdentityTranslation();
         else writeFile(env.file("APLUNICD.INI"), translation);
         ASSERT_EQ(env.init(), 0u);
@@ -234,6 +235,23 @@ TEST_F(ScarFile, AReaderHoldingTheTargetKeepsTheOldFile) {
     }
 }
 
+TEST_F(ScarFile, AWriteThatStaysShortGivesUpAfterThreeAttempts) {
+    init(1, "", "0x00020004");
+    writeFile(env.file("ro.dat"), "");
+    platform::File readOnly;  // every write fails
+    ASSERT_EQ(platform::File::open("ro.dat", platform::kRead, platform::kShareReadWrite,
+                                   platform::Disposition::OpenExisting, readOnly),
+              platform::kOk);
+    EXPECT_EQ(RetryHWrite(readOnly, "QUIRVEX", 7), 10103u);
+    const std::string text = log();
+    size_t first = text.find("RetryHWrite: WriteFile res "), count = 0;
+    for (size_t at = first; at != std::string::npos; at = text.find("RetryHWrite: WriteFile res ", at + 1)) ++count;
+    EXPECT_EQ(count, 3u) << text;
+    EXPECT_NE(text.find("asked 7 written 0"), std::string::npos);
+    EXPECT_NE(text.find("RetryHWrite: retrying 1"), std::string::npos);
+    EXPECT_EQ(text.find("RetryHWrite: retrying 2"), std::string::npos);
+}
+
 TEST_F(ScarFile, BeforeInitOnlyReadingWorks) {
     ArrayPtr data = ints({4, 5});
     EXPECT_EQ(write("early.dat", data.get()), 10006);
@@ -263,6 +281,44 @@ TEST_F(ScarFile, CharacterDataOfAnotherSetIsTranslated) {
             EXPECT_EQ(textOf(back.get()), expected);
         }
     }
+}
+
+// Rewrites the target alternately with two arrays until told how often.
+ZRT_CHILD_ROLE(rewriter) {
+    if (Init("", nullptr) != 0) return 2;
+    ArrayPtr name = chars("shared.dat");
+    ArrayPtr versions[2] = {chars(std::string(100000, 'a')), doubles({1, 2, 3})};
+    int written = 0;
+    for (int k = 0; k < std::stoi(args.at(0)); ++k) {
+        ArrayPtr r(FileWrite(name.get(), versions[k % 2].get()));
+        if (codeOf(r.get()) == 0) ++written;  // 10039 while a reader holds the target
+    }
+    return written > 0 ? 0 : 1;
+}
+
+TEST_F(ScarFile, ReadersNeverSeeAHalfWrittenFile) {
+    init(1);
+    ArrayPtr versions[2] = {chars(std::string(100000, 'a')), doubles({1, 2, 3})};
+    ASSERT_EQ(write("shared.dat", versions[1].get()), 0);
+    ChildProcess writer = ChildProcess::start("rewriter", {"300"});
+    ASSERT_TRUE(writer.started());
+    int seen[2] = {0, 0}, absent = 0;
+    for (int k = 0; k < 3000 && (seen[0] == 0 || k < 300); ++k) {
+        TreePtr back;
+        int32_t code = read("shared.dat", &back);
+        if (code == 10039) {
+            ++absent;  // between the delete and the rename
+            continue;
+        }
+        ASSERT_EQ(code, 0);
+        bool first = sameArray(versions[0].get(), back.get());
+        ASSERT_TRUE(first || sameArray(versions[1].get(), back.get()));
+        ++seen[first ? 0 : 1];
+    }
+    EXPECT_EQ(writer.wait(), 0);
+    EXPECT_GT(seen[0] + seen[1], 0);
+    EXPECT_EQ(log().find("Invalid SCAR"), std::string::npos) << log();
+    std::cout << "complete reads " << seen[0] << " + " << seen[1] << ", missing " << absent << "\n";
 }
 
 // A file written by the 32-bit build: the 64-bit build reads the same array from it and
