@@ -3,6 +3,8 @@
 #include <functional>
 
 #include "fastpath/scar.h"
+#include "frame/log.h"
+#include "support/test_support.h"
 #include "scar_writer.h"
 #include "support/arrays.h"
 
@@ -243,6 +245,26 @@ TEST(SCARDecode, DamageIsFoundWithoutFollowingIt) {
             EXPECT_EQ(out, nullptr);
         }
     }
+}
+
+TEST(SCARDecode, LogsEachCaseAtItsLevel) {
+    TempDir dir;
+    ScopedCwd cwd(dir.path());
+    SetDebugMask(kLogScar | 9);
+    std::vector<uint8_t> bytes = mixedTree('B');
+    TreePtr out;
+    ASSERT_EQ(decode(bytes, out), kOk);
+    ScarWriter w('L');
+    w.bytes[w.data(w.node(kSqHetero, {1}, 10))] = kSqInt8;
+    ASSERT_EQ(decode(w.bytes, out), kOk);
+    SetDebugMask(0);
+    const std::string log = readFile(dir.file("aplsrv.log"));
+    for (const char* line : {"  XSCARDecode\n", "  Binary\n", "  SCARDecode\n", "  Pntr\n", "  Numeric\n",
+                             "  Char\n", "  HET\n", "  HET element 2\n", "  HET size 10\n",
+                             "  Nested at offset: 32\n", "  Moving: 6\n", "  Heterogen\n",
+                             "  Converting Het to Pntr: 1\n", "  Converting byte to 4 byte: 1\n"})
+        EXPECT_NE(log.find(line), std::string::npos) << line;
+    EXPECT_EQ(log.find("  Decode\n"), std::string::npos);  // only with a translation table
 }
 
 TEST(SCARDecode, UnknownFormOrByteOrderLettersAreRefused) {
