@@ -23,6 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "fastpath/built_tree.h"
 #include "frame/array.h"
@@ -52,14 +53,36 @@ struct ScarBuffer {
 };
 
 // ---- Encoding --------------------------------------------------------------------------------
+// Two passes: the plan measures the tree and places every node; the encoder then hands the
+// bytes over in order, so that a file can take them as they come, without a copy of the whole.
 
-// Total size in bytes of the node tree of a, header excluded. kBadType for an array that
-// cannot be encoded: element types 7-15, nesting deeper than kMaxScarDepth, or a buffer that
-// would not fit 32-bit offsets and sizes.
+// Where the nodes of a tree go: the total size of the node tree (header excluded) and, for
+// each nested node in the order the encoder meets them, the offsets of its items.
+struct ScarPlan {
+    uint64_t treeSize = 0;
+    std::vector<uint32_t> offsets;
+};
+
+// kBadType for an array that cannot be encoded: element types 7-15, nesting deeper than
+// kMaxScarDepth, or a buffer that would not fit 32-bit offsets and sizes.
+Code PlanSCAR(const APLArray* a, ScarPlan& plan);
+
+// Total size in bytes of the node tree of a, header excluded.
 Code SCARSize(const APLArray* a, uint64_t& size);
 
-// Header 'B', 'L' and the interpreter's character-set name, then the tree of a; kNoMemory when
-// the buffer cannot be had. Null item slots (an unfilled prototype) encode as an empty vector.
+// Receives an encoding in order, in pieces.
+class ScarSink {
+public:
+    virtual ~ScarSink() = default;
+    virtual void put(const void* bytes, size_t count) = 0;
+};
+
+// Header 'B', 'L' and the interpreter's character-set name, then the tree of a as planned.
+// Null item slots (an empty nested array's unfilled prototype) encode as an empty vector;
+// padding is zeroed.
+void WriteSCAR(const APLArray* a, const ScarPlan& plan, ScarSink& sink);
+
+// The whole encoding in one new buffer; kNoMemory when it cannot be had.
 Code EncodeSCAR(const APLArray* a, ScarBuffer& out);
 
 // ---- Decoding --------------------------------------------------------------------------------

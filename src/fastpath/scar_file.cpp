@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "fastpath/byte_order.h"
 #include "fastpath/scar.h"
@@ -41,17 +42,57 @@ bool hostName(const APLArray* a, size_t slack, std::string& out) {
 
 // ---- Writing ---------------------------------------------------------------------------------
 
-Code writeContent(platform::File& file, const ScarBuffer& scar, uint32_t version) {
-    if (Code c = RetryHWrite(file, kScarFileId, sizeof kScarFileId)) return c;
-    if (version == 0) {
-        if (Code c = RetryHWrite(file, "00", 2)) return c;
-    } else {
-        uint8_t fields[10] = {'0', '1'};
-        store32le(fields + 2, Crc32Of(scar.bytes.get(), scar.size));
-        store32le(fields + 6, static_cast<uint32_t>(scar.size));
-        if (Code c = RetryHWrite(file, fields, sizeof fields)) return c;
+// Takes the encoding as the encoder hands it over: small pieces are gathered into whole
+// writes, large ones (the data of a big array) go to the file directly. The CRC runs along.
+class FileSink : public ScarSink {
+public:
+    explicit FileSink(platform::File& file) : file_(file), buffer_(kBufferSize) {}
+
+    void put(const void* bytes, size_t count) override {
+        crc_ = Crc32Update(bytes, count, crc_);
+        if (code_ != kOk) return;
+        if (used_ + count > buffer_.size()) flush();
+        if (count >= buffer_.size()) {
+            if (code_ == kOk) code_ = RetryHWrite(file_, bytes, static_cast<uint32_t>(count));
+            return;
+        }
+        std::memcpy(buffer_.data() + used_, bytes, count);
+        used_ += count;
     }
-    return RetryHWrite(file, scar.bytes.get(), static_cast<uint32_t>(scar.size));
+    Code finish() {
+        flush();
+        return code_;
+    }
+    uint32_t crc() const { return ~crc_; }
+
+private:
+    static constexpr size_t kBufferSize = 1 << 20;
+    void flush() {
+        if (used_ && code_ == kOk) code_ = RetryHWrite(file_, buffer_.data(), static_cast<uint32_t>(used_));
+        used_ = 0;
+    }
+
+    platform::File& file_;
+    std::vector<uint8_t> buffer_;
+    size_t used_ = 0;
+    uint32_t crc_ = 0xFFFFFFFFu;
+    Code code_ = kOk;
+};
+
+// Identifier, version, for version 1 the CRC and the size, then the SCAR buffer. The CRC is
+// known only once the buffer has passed: its place is written last.
+Code writeContent(platform::File& file, const APLArray* data, const ScarPlan& plan, uint32_t version) {
+    if (Code c = RetryHWrite(file, kScarFileId, sizeof kScarFileId)) return c;
+    uint8_t fields[10] = {'0', version == 0 ? uint8_t('0') : uint8_t('1')};
+    if (Code c = RetryHWrite(file, fields, version == 0 ? 2 : 10)) return c;
+    FileSink sink(file);
+    WriteSCAR(data, plan, sink);
+    if (Code c = sink.finish()) return c;
+    if (version == 0) return kOk;
+    store32le(fields + 2, sink.crc());
+    store32le(fields + 6, static_cast<uint32_t>(kScarHeaderSize + plan.treeSize));
+    if (file.seek(16, platform::Whence::Begin) != platform::kOk) return kFileError;
+    return RetryHWrite(file, fields + 2, 8);
 }
 
 // The temporary file takes the new content; only a complete one replaces the target.
@@ -60,8 +101,8 @@ Code writeScarFile(const APLArray* name, const APLArray* data) {
     if (Code c = LocateObject(".", kRootKind, root)) return c;
     std::string target;
     if (!hostName(name, 1, target)) return kBadType;
-    ScarBuffer scar;
-    if (Code c = EncodeSCAR(data, scar)) return c;
+    ScarPlan plan;
+    if (Code c = PlanSCAR(data, plan)) return c;
     std::string temporary;
     if (Code c = TemporaryScarName(target, temporary)) return c;
 
@@ -73,7 +114,7 @@ Code writeScarFile(const APLArray* name, const APLArray* data) {
         if (logging(3)) LogPrintf("FileWrite: CreateFile %u name %s", e, temporary.c_str());
         return kFileError;
     }
-    Code code = writeContent(file, scar, as<RootObject>(root)->scarVersion);
+    Code code = writeContent(file, data, plan, as<RootObject>(root)->scarVersion);
     if (file.close() != platform::kOk && code == kOk) code = kFileError;
     if (code != kOk) return code;
 
