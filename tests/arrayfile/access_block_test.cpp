@@ -143,6 +143,9 @@ TEST_F(AccessBlockTest, FileShortenedAfterOpeningIsRefused) {
 }
 
 TEST_F(AccessBlockTest, FileShortenedByAnotherProcessDuringAWalk) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows refuses to cut a file while a view of it exists (1224)";
+#endif
     Ids ids(40000);  // 320000 bytes of data: many pages
     for (int32_t k = 0; k < 40000; ++k) ids[k] = k + 1;
     ASSERT_EQ(newFile("F", "f.arr", {ids}), 0);

@@ -258,7 +258,7 @@ TEST(SCARDecode, LogsEachCaseAtItsLevel) {
     w.bytes[w.data(w.node(kSqHetero, {1}, 10))] = kSqInt8;
     ASSERT_EQ(decode(w.bytes, out), kOk);
     SetDebugMask(0);
-    const std::string log = readFile(dir.file("aplsrv.log"));
+    const std::string log = test::readTextFile(dir.file("aplsrv.log"));
     for (const char* line : {"  XSCARDecode\n", "  Binary\n", "  SCARDecode\n", "  Pntr\n", "  Numeric\n",
                              "  Char\n", "  HET\n", "  HET element 2\n", "  HET size 10\n",
                              "  Nested at offset: 32\n", "  Moving: 6\n", "  Heterogen\n",
