@@ -83,6 +83,9 @@ ZRT_PUBLIC APLArray* ZRT_API New(APLArray* arg);
 ZRT_PUBLIC APLArray* ZRT_API Get(APLArray* arg);
 ZRT_PUBLIC APLArray* ZRT_API Put(APLArray* arg);
 ZRT_PUBLIC APLArray* ZRT_API Close(APLArray* arg);
+/* Describe: (name; [depth]) -> the tree of names below the object (depth 0), or to that depth
+ * each object's own description. */
+ZRT_PUBLIC APLArray* ZRT_API Describe(APLArray* arg);
 
 /* ---- array engine -------------------------------------------------------------------- */
 
