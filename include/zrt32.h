@@ -84,8 +84,10 @@ ZRT_PUBLIC APLArray* ZRT_API Get(APLArray* arg);
 ZRT_PUBLIC APLArray* ZRT_API Put(APLArray* arg);
 ZRT_PUBLIC APLArray* ZRT_API Close(APLArray* arg);
 /* Describe: (name; [depth]) -> the tree of names below the object (depth 0), or to that depth
- * each object's own description. */
+ * each object's own description. Save: (memory array; [audit stamp]) writes its items back into
+ * the array file it was cut out of. */
 ZRT_PUBLIC APLArray* ZRT_API Describe(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API Save(APLArray* arg);
 
 /* ---- array engine -------------------------------------------------------------------- */
 
