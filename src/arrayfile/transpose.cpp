@@ -1,6 +1,7 @@
 // Transpose: a new array file whose dimensions are the source's in another order, with every
 // file item's values carried over, registered as a new array file object.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "arrayfile/arguments.h"
@@ -87,9 +88,9 @@ Code DimensionMap(const APLArray* order, uint32_t rank, std::vector<uint32_t>& m
     std::vector<uint32_t> m(rank, rank);
     for (uint32_t i = 0; i < rank; ++i) {
         int32_t v;
-        if (GetItemInt(order, i, v) != kOk || v < 0 || uint32_t(v) >= rank || m[v] != rank)
-            return kRange;
-        m[v] = i;
+        if (GetItemInt(order, i, v) != kOk || v < 0 || uint32_t(v) >= rank) return kRange;
+        if (m[uint32_t(v)] != rank) return kRange;  // a place taken twice
+        m[uint32_t(v)] = i;
     }
     map = std::move(m);
     return kOk;

@@ -37,7 +37,9 @@ protected:
     void SetUp() override {
         ArrayFiles::SetUp();
         ASSERT_EQ(newFile("F", "f.arr", {{1, 2}, {5, 6, 7}}, {"AuditRec"}), 0);
-        ASSERT_EQ(test::codeOfCall(New, args(chars("F.Q"), intScalar(3), args(test::idVector({2}), intScalar(6)))), 0);
+        ASSERT_EQ(test::codeOfCall(New, args(chars("F.Q"), intScalar(3),
+                                             args(test::idVector({2}), intScalar(6)))),
+                  0);
         ASSERT_EQ(test::codeOfCall(New, args(chars("F.Q.Extra"), intScalar(4), intScalar(1))), 0);
         ASSERT_EQ(newMemoryArray("M", args(test::idVector({3, 4}), intScalar(9))), 0);
         ASSERT_EQ(test::codeOfCall(New, args(chars("M.X"), intScalar(4), intScalar(8))), 0);
@@ -84,7 +86,8 @@ TEST_F(DescribeTree, DepthZeroNamesTheWholeTree) {
 
 TEST_F(DescribeTree, EachDepthDescribesOneLevelMore) {
     std::string level4 =
-        tree(kRoot, {tree(kFile, {item("Data"), item("AuditRec"), tree(kCut, {item("Data"), item("Extra")})}),
+        tree(kRoot, {tree(kFile, {item("Data"), item("AuditRec"),
+                                  tree(kCut, {item("Data"), item("Extra")})}),
                      tree(kMemory, {item("X")})});
     struct Case {
         int32_t depth;
@@ -138,7 +141,8 @@ TEST(VersionText, TheLibrarysVersionForTheInterpreterAndTheBuildsDateAndTime) {
     std::string prefix = ProductVersionText(uint32_t(ZRT_VERSION_MAJOR) << 16,
                                             uint32_t(ZRT_VERSION_PATCH) << 16);
     prefix.replace(prefix.find('.'), 1, "\\.");
-    std::regex form(prefix + R"( for Dyalog APL/W \[32\] [A-Z][a-z]{2} [ 123][0-9] [0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2})");
+    std::regex form(prefix + R"( for Dyalog APL/W \[32\] )" +  // then __DATE__ and __TIME__
+                    R"([A-Z][a-z]{2} [ 123][0-9] [0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2})");
     EXPECT_TRUE(std::regex_match(LibraryVersionText(), form)) << LibraryVersionText();
 }
 

@@ -27,8 +27,8 @@ protected:
     }
 
     int32_t newCut(const std::string& name) {
-        return test::codeOfCall(New, args(chars(name), intScalar(3),
-                                          args(test::idVector({3, 1, 4}), test::idVector({20, 30}))));
+        ArrayPtr ids = args(test::idVector({3, 1, 4}), test::idVector({20, 30}));
+        return test::codeOfCall(New, args(chars(name), intScalar(3), std::move(ids)));
     }
     int32_t newItem(const std::string& name, int32_t flags) {
         return test::codeOfCall(New, args(chars(name), intScalar(4), intScalar(flags)));

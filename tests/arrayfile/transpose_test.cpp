@@ -36,7 +36,8 @@ protected:
         for (uint32_t j = 0; j < 3; ++j) {
             uint32_t n = 24;
             ArrayPtr values(AllocArray(kDouble, 1, &n));
-            for (uint32_t k = 0; k < n; ++k) setDoubleAt(dataOf(values.get()), k, 100.0 * j + k * 1.25 - 7);
+            for (uint32_t k = 0; k < n; ++k)
+                setDoubleAt(dataOf(values.get()), k, 100.0 * j + k * 1.25 - 7);
             ASSERT_EQ(put(std::string("F.") + kItems[j], std::move(values)), 0);
         }
     }
@@ -117,7 +118,8 @@ TEST_F(TransposeFile, EveryPermutationOfThreeAxes) {
         ASSERT_EQ(close("T"), 0);
         ASSERT_EQ(openFile("T", "t.arr"), 0);
         for (uint32_t j = 0; j < 3; ++j)
-            EXPECT_EQ(get(std::string("T.") + kItems[j]).cells, transposed(source[j], sizes, order));
+            EXPECT_EQ(get(std::string("T.") + kItems[j]).cells,
+                      transposed(source[j], sizes, order));
         ASSERT_EQ(close("T"), 0);
     } while (std::next_permutation(order.begin(), order.end()));
     EXPECT_EQ(test::readFile(path("f.arr")), s);  // the source is only read
@@ -147,10 +149,13 @@ TEST_F(TransposeFile, TheNewObjectIsAnArrayFileOfItsOwn) {
 
     // Cells are addressed by id as in any array file, and writing the copy leaves the source.
     Cells before = get("F.Data").cells;
-    ASSERT_EQ(put("T.Data", test::doubles({99}), args(intScalar(30), intScalar(1), intScalar(6))), 0);
-    EXPECT_EQ(get("T.Data", args(intScalar(30), intScalar(1), intScalar(6))).cells, (Cells{99}));
+    auto cell = [] { return args(intScalar(30), intScalar(1), intScalar(6)); };
+    ASSERT_EQ(put("T.Data", test::doubles({99}), cell()), 0);
+    EXPECT_EQ(get("T.Data", cell()).cells, (Cells{99}));
     EXPECT_EQ(get("F.Data").cells, before);
-    ASSERT_EQ(test::codeOfCall(New, args(chars("T.Q"), intScalar(3), args(intScalar(10), chars("all"), chars("all")))), 0);
+    ASSERT_EQ(test::codeOfCall(New, args(chars("T.Q"), intScalar(3),
+                                         args(intScalar(10), chars("all"), chars("all")))),
+              0);
     EXPECT_EQ(get("T.Q.Data").shape, (std::vector<uint32_t>{2, 3}));
 }
 
@@ -162,29 +167,36 @@ TEST_F(TransposeFile, AnExistingFileAtTheNewPathIsReplaced) {
 
 TEST_F(TransposeFile, BadArgumentsCreateNeitherObjectNorFile) {
     ASSERT_EQ(newMemoryArray("M", args(test::idVector({1}))), 0);
+    auto order = [](ArrayPtr o) {
+        return args(chars("F"), chars("T"), chars("t.arr"), std::move(o));
+    };
+    auto names = [](ArrayPtr source, ArrayPtr name) {
+        return args(std::move(source), std::move(name), chars("t.arr"), test::idVector({0, 1, 2}));
+    };
     struct Case {
         const char* name;
         ArrayPtr arg;
         Code code;
     } cases[] = {
-        {"order repeats a dimension", args(chars("F"), chars("T"), chars("t.arr"), test::idVector({0, 0, 1})), kRange},
-        {"order beyond the rank", args(chars("F"), chars("T"), chars("t.arr"), test::idVector({0, 1, 3})), kRange},
-        {"negative order", args(chars("F"), chars("T"), chars("t.arr"), test::idVector({0, -1, 2})), kRange},
-        {"order too short", args(chars("F"), chars("T"), chars("t.arr"), test::idVector({1, 0})), kRange},
-        {"order too long", args(chars("F"), chars("T"), chars("t.arr"), test::idVector({0, 1, 2, 3})), kRange},
-        {"order not whole", args(chars("F"), chars("T"), chars("t.arr"), test::doubles({0, 1.5, 2})), kRange},
-        {"order of characters", args(chars("F"), chars("T"), chars("t.arr"), chars("abc")), kRange},
+        {"order repeats a dimension", order(test::idVector({0, 0, 1})), kRange},
+        {"order beyond the rank", order(test::idVector({0, 1, 3})), kRange},
+        {"negative order", order(test::idVector({0, -1, 2})), kRange},
+        {"order too short", order(test::idVector({1, 0})), kRange},
+        {"order too long", order(test::idVector({0, 1, 2, 3})), kRange},
+        {"order not whole", order(test::doubles({0, 1.5, 2})), kRange},
+        {"order of characters", order(chars("abc")), kRange},
         {"no order", args(chars("F"), chars("T"), chars("t.arr")), kRange},
         {"no path", args(chars("F"), chars("T")), kRange},
-        {"a path that is a number", args(chars("F"), chars("T"), intScalar(4), test::idVector({0, 1, 2})), kBadType},
+        {"a path that is a number",
+         args(chars("F"), chars("T"), intScalar(4), test::idVector({0, 1, 2})), kBadType},
         {"no new name", args(chars("F")), kBadType},
-        {"new name not text", args(chars("F"), intScalar(3), chars("t.arr"), test::idVector({0, 1, 2})), kBadType},
-        {"new name malformed", args(chars("F"), chars("T-2"), chars("t.arr"), test::idVector({0, 1, 2})), kBadName},
-        {"new name under a file", args(chars("F"), chars("F.T"), chars("t.arr"), test::idVector({0, 1, 2})), kBadParent},
-        {"new name under a memory array", args(chars("F"), chars("M.T"), chars("t.arr"), test::idVector({0, 1, 2})), kBadParent},
-        {"no source name", args(intScalar(1), chars("T"), chars("t.arr"), test::idVector({0, 1, 2})), kBadType},
-        {"source missing", args(chars("G"), chars("T"), chars("t.arr"), test::idVector({0, 1, 2})), kNotFound},
-        {"source not a file", args(chars("F.Data"), chars("T"), chars("t.arr"), test::idVector({0, 1, 2})), kWrongKind},
+        {"new name not text", names(chars("F"), intScalar(3)), kBadType},
+        {"new name malformed", names(chars("F"), chars("T-2")), kBadName},
+        {"new name under a file", names(chars("F"), chars("F.T")), kBadParent},
+        {"new name under a memory array", names(chars("F"), chars("M.T")), kBadParent},
+        {"no source name", names(intScalar(1), chars("T")), kBadType},
+        {"source missing", names(chars("G"), chars("T")), kNotFound},
+        {"source not a file", names(chars("F.Data"), chars("T")), kWrongKind},
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -212,7 +224,8 @@ TEST_F(TransposeFile, AnExistingNameIsLeftAsItWas) {
 TEST_F(TransposeFile, AFileInUseIsNeverEmptied) {
     std::string source = test::readFile(path("f.arr"));
     // The source itself, by its own path and by another spelling of it.
-    for (const std::string& target : {std::string("f.arr"), std::string("./f.arr"), path("f.arr")}) {
+    for (const std::string& target :
+         {std::string("f.arr"), std::string("./f.arr"), path("f.arr")}) {
         SCOPED_TRACE(target);
         EXPECT_EQ(transpose("T", target, test::idVector({1, 0, 2})), int32_t(kFileError));
         EXPECT_FALSE(registered("T"));
@@ -224,7 +237,9 @@ TEST_F(TransposeFile, AFileInUseIsNeverEmptied) {
     test::writeFile(path("busy.arr"), "in use");
     using namespace platform;
     File held;
-    ASSERT_EQ(File::open(path("busy.arr"), kReadWrite, kShareReadWrite, Disposition::OpenExisting, held), kOk);
+    ASSERT_EQ(File::open(path("busy.arr"), kReadWrite, kShareReadWrite,
+                         Disposition::OpenExisting, held),
+              kOk);
     EXPECT_EQ(transpose("T", "busy.arr", test::idVector({1, 0, 2})), int32_t(kFileError));
     EXPECT_EQ(test::readFile(path("busy.arr")), "in use");
 }
@@ -247,7 +262,8 @@ TEST_F(TransposeFile, RankOneAndRankZero) {
     ASSERT_EQ(put("V.Data", test::doubles({1, 2, 3})), 0);
     EXPECT_EQ(transpose(args(chars("V"), chars("W"), chars("w.arr"), intScalar(0))), 0);
     EXPECT_EQ(get("W.Data").cells, (Cells{1, 2, 3}));
-    EXPECT_EQ(transpose(args(chars("V"), chars("X"), chars("x.arr"), intScalar(1))), int32_t(kRange));
+    EXPECT_EQ(transpose(args(chars("V"), chars("X"), chars("x.arr"), intScalar(1))),
+              int32_t(kRange));
 
     std::string scalar(8 + 47, '\0');  // no dimensions, no items: the header and the file record
     scalar[8] = 47;
