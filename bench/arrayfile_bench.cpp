@@ -1,5 +1,6 @@
 // Get and Put on an array file of 10 million double cells (1000 x 10000 ids), whole and
-// through a selection, in cells per second; and cutting the whole file into a memory array.
+// through a selection, in cells per second; cutting the whole file into a memory array and
+// saving it back; and transposing the file.
 //
 // The file lives in a fresh temporary directory made once for the whole run.
 #include <benchmark/benchmark.h>
@@ -170,12 +171,45 @@ void CutWholeFile(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * int64_t(kRows) * kColumns);
 }
 
+// Save of a memory array of the whole file in which every cell has changed.
+void SaveWholeArray(benchmark::State& state) {
+    if (!ready(state)) return;
+    codeOf(New(args(text("B.S"), integer(3), args(text("all"), text("all"))).get()));
+    ArrayPtr a = args(text("B.S.Data"), numbers(kRows * kColumns, 3));
+    ArrayPtr b = args(text("B.S.Data"), numbers(kRows * kColumns, 4));
+    ArrayPtr save = args(text("B.S"));
+    bool flip = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        codeOf(Put((flip = !flip) ? a.get() : b.get()));  // a memory item: one copy
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(codeOf(Save(save.get())));
+    }
+    codeOf(Close(args(text("B.S")).get()));
+    state.SetItemsProcessed(state.iterations() * int64_t(kRows) * kColumns);
+}
+
+// Transpose of the file (rows and columns swapped: the source is read down its columns), and
+// the Close of the new object.
+void TransposeFile(benchmark::State& state) {
+    if (!ready(state)) return;
+    ArrayPtr transpose = args(text("B"), text("T"), text("t.arr"), ids({1, 0}));
+    ArrayPtr close = args(text("T"));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(codeOf(Transpose(transpose.get())));
+        codeOf(Close(close.get()));
+    }
+    state.SetItemsProcessed(state.iterations() * int64_t(kRows) * kColumns);
+}
+
 BENCHMARK(GetWholeItem)->Unit(benchmark::kMillisecond);
 BENCHMARK(PutWholeItem)->Unit(benchmark::kMillisecond);
 BENCHMARK(PutWholeItemUnchanged)->Unit(benchmark::kMillisecond);
 BENCHMARK(GetSelection)->Unit(benchmark::kMillisecond);
 BENCHMARK(PutSelection)->Unit(benchmark::kMillisecond);
 BENCHMARK(CutWholeFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(SaveWholeArray)->Unit(benchmark::kMillisecond);
+BENCHMARK(TransposeFile)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

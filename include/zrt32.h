@@ -83,6 +83,16 @@ ZRT_PUBLIC APLArray* ZRT_API New(APLArray* arg);
 ZRT_PUBLIC APLArray* ZRT_API Get(APLArray* arg);
 ZRT_PUBLIC APLArray* ZRT_API Put(APLArray* arg);
 ZRT_PUBLIC APLArray* ZRT_API Close(APLArray* arg);
+/* Describe: (name; [depth]) -> the tree of names below the object (depth 0), or to that depth
+ * each object's own description. Save: (memory array; [audit stamp]) writes its items back into
+ * the array file it was cut out of. Rename: (file; new path). Remove: file, deleting its disk
+ * file. Transpose: (file; new name; new path; order) writes a file with the dimensions in the
+ * order given (item i: the new position of dimension i) and makes it a new array file object. */
+ZRT_PUBLIC APLArray* ZRT_API Describe(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API Save(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API Rename(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API Remove(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API Transpose(APLArray* arg);
 
 /* ---- array engine -------------------------------------------------------------------- */
 

@@ -1,0 +1,80 @@
+// Rename and Remove: moving and deleting the disk file of an array file object.
+#include "arrayfile/file_actions.h"
+
+#include "arrayfile/arguments.h"
+#include "arrayfile/objects.h"
+#include "frame/log.h"
+#include "frame/result.h"
+#include "zrt32.h"
+
+namespace zrt {
+
+Code ActRenameFile(ArrayFileObject& file, const std::string& newPath) {
+    using namespace platform;
+    {
+        // The file is held open while the new path is cleared: should the new path name the
+        // file itself, the delete then fails (an open file cannot be deleted) and the move
+        // below reports the clash, instead of the file being deleted out from under its own
+        // rename. A file that cannot be opened is not cleared for: the move fails anyway.
+        File held;
+        if (File::open(file.path, kRead, kShareReadWrite, Disposition::OpenExisting, held) == kOk)
+            deleteFile(newPath);  // a file that stays is reported by the move
+    }
+    if (SysError e = moveFile(file.path, newPath)) {
+        if (LogEnabled(0, kLogArrayFiles, 3))
+            LogPrintf("ActRenameFile: MoveFile res %u old %s new %s", e, file.path.c_str(),
+                      newPath.c_str());
+        return kFileError;
+    }
+    file.path = newPath;
+    return kOk;
+}
+
+Code ActRemoveFile(ArrayFileObject& file) {
+    if (platform::SysError e = platform::deleteFile(file.path)) {
+        if (LogEnabled(0, kLogArrayFiles, 3))
+            LogPrintf("ActRemoveFile: DeleteFile res %u name %s", e, file.path.c_str());
+        return kFileError;
+    }
+    file.file.close();
+    return kOk;
+}
+
+namespace {
+
+Code arrayFileNamed(const APLArray* arg, ArrayFileObject*& file) {
+    std::string name;
+    if (Code c = NameOf(arg, 0, name)) return c;
+    NamedObject* found;
+    if (Code c = LocateObject(name.c_str(), kArrayFileKind, found)) return c;
+    file = as<ArrayFileObject>(found);
+    return kOk;
+}
+
+Code renameFile(const APLArray* arg) {
+    ArrayFileObject* file;
+    if (Code c = arrayFileNamed(arg, file)) return c;
+    std::string newPath;
+    if (Code c = TextOf(arg, 1, newPath)) return c;  // missing: 10001
+    return ActRenameFile(*file, newPath);
+}
+
+Code removeFile(const APLArray* arg) {
+    ArrayFileObject* file;
+    if (Code c = arrayFileNamed(arg, file)) return c;
+    if (Code c = ActRemoveFile(*file)) return c;
+    DestroyObject(file);
+    return kOk;
+}
+
+}  // namespace
+
+}  // namespace zrt
+
+extern "C" ZRT_PUBLIC APLArray* ZRT_API Rename(APLArray* arg) {
+    return zrt::guarded([&]() -> zrt::Result { return zrt::renameFile(arg); });
+}
+
+extern "C" ZRT_PUBLIC APLArray* ZRT_API Remove(APLArray* arg) {
+    return zrt::guarded([&]() -> zrt::Result { return zrt::removeFile(arg); });
+}
