@@ -11,6 +11,20 @@ namespace {
 
 double number(const uint8_t* v) { return ValueNumber(v); }
 
+// The cells along the axis are read at every step, so a source of double cells (a memory
+// buffer or mapped file data) is read in place rather than through its routine: the fast path
+// of the folds. The cell number wraps at 2^32 as the offsets do.
+struct AlongAxis {
+    explicit AlongAxis(Operand& op) : op(op), direct(op.get == GetDoubleCell ? op.data : nullptr) {}
+    void read(uint32_t i, const uint32_t* offsets) {
+        uint32_t cell = op.current + offsets[i];
+        if (direct) std::memcpy(op.value, direct + size_t(cell) * 8, 8);
+        else GetCellAt(op, cell, op.value);
+    }
+    Operand& op;
+    const uint8_t* direct;
+};
+
 }  // namespace
 
 Code CheckFoldAxis(const Operand& op, int32_t axis) {
@@ -38,12 +52,13 @@ Code RunReduce(Operand& target, Operand& source, int32_t axis, TwoOperandRoutine
     if (Code c = BeginInStep(source, m)) return c;
     const uint32_t* offsets = along.offsets.data();
     uint32_t n = along.n;
+    AlongAxis s(source);
     return GuardCells([&] {
         for (uint32_t j = 0; j < m; ++j) {
             GetCell(source);
             std::memcpy(target.value, source.value, 8);
             for (uint32_t i = 1; i < n; ++i) {
-                GetCellAt(source, source.current + offsets[i], source.value);
+                s.read(i, offsets);
                 f(target.value, source.value);
             }
             PutCell(target, target.value);
@@ -68,12 +83,13 @@ Code RunLComb(Operand& target, Operand& source, int32_t axis, const std::vector<
     const uint32_t* offsets = along.offsets.data();
     const double* w = weights.data();
     uint32_t n = along.n;
+    AlongAxis s(source);
     return GuardCells([&] {
         for (uint32_t j = 0; j < m; ++j) {
             GetCell(source);
             SetValueNumber(target.value, number(source.value) * w[0]);
             for (uint32_t i = 1; i < n; ++i) {
-                GetCellAt(source, source.current + offsets[i], source.value);
+                s.read(i, offsets);
                 SetValueNumber(source.value, w[i] * number(source.value));
                 f(target.value, source.value);
             }
@@ -104,6 +120,7 @@ Code RunCorrectWtd(Operand& target, Operand& source, Operand& divisor, Operand& 
     const uint32_t* so = alongSource.offsets.data();
     const uint32_t* wo = alongWeights.offsets.data();
     uint32_t n = alongSource.n;
+    AlongAxis s(source), w(weights);
     return GuardCells([&] {
         for (uint32_t j = 0; j < m; ++j) {
             GetCell(source);
@@ -111,8 +128,8 @@ Code RunCorrectWtd(Operand& target, Operand& source, Operand& divisor, Operand& 
             GetCell(weights);
             SetValueNumber(target.value, number(source.value) * number(weights.value));
             for (uint32_t i = 1; i < n; ++i) {
-                GetCellAt(source, source.current + so[i], source.value);
-                GetCellAt(weights, weights.current + wo[i], weights.value);
+                s.read(i, so);
+                w.read(i, wo);
                 SetValueNumber(source.value, number(source.value) * number(weights.value));
                 f(target.value, source.value);
             }
