@@ -95,6 +95,18 @@ ZRT_PUBLIC APLArray* ZRT_API Remove(APLArray* arg);
 ZRT_PUBLIC APLArray* ZRT_API Transpose(APLArray* arg);
 
 /* ---- array engine -------------------------------------------------------------------- */
+/* Computing over items without bringing their cells into APL. Calc: an element-wise operator
+ * into a target. Reduce, LComb, CorrectWtd: folds along one dimension. RangeAlloc: recoding
+ * through range rules. Match: whether two operands hold the same numbers. FlagNonZeroPages,
+ * FindFirstNonZeroPage: scans of a selection for nonzero cells. */
+ZRT_PUBLIC APLArray* ZRT_API Calc(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API Reduce(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API LComb(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API CorrectWtd(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API RangeAlloc(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API Match(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API FlagNonZeroPages(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API FindFirstNonZeroPage(APLArray* arg);
 
 /* ---- legacy locking ------------------------------------------------------------------ */
 

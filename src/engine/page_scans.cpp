@@ -1,0 +1,134 @@
+// The page scans: read-only walks over an item seen through a selection (name, selection).
+// The second item is three integers (r, c, p); only p, the page dimension counted from 0, is
+// used, and only by FlagNonZeroPages. A cell v is nonzero when |v| x 1e-14 < |v|: every finite
+// value but 0 (not an infinity, not a NaN).
+//
+//   FlagNonZeroPages      one flag per id of the selection along p, in its order: 1 when the
+//                         page holds a nonzero selected cell
+//   FindFirstNonZeroPage  the ids, one per dimension of the item, of the first nonzero cell in
+//                         the selection's walk order; all 0 when there is none
+#include <cstring>
+#include <vector>
+
+#include "arrayfile/operand.h"
+#include "arrayfile/arguments.h"
+#include "arrayfile/walk.h"
+#include "engine/tolerance.h"
+#include "engine/walk_scope.h"
+#include "frame/args.h"
+#include "frame/result.h"
+#include "zrt32.h"
+
+namespace zrt {
+
+namespace {
+
+// Item 0: an item through a selection; a whole item, a buffer or a constant has no
+// selection to scan (10015).
+Code pagedOperand(const APLArray* arg, Operand& a) {
+    uint32_t form = 0;
+    if (Code c = ParseOperand(arg, 0, a, 0, form)) return c;
+    return form == kSelectionForm && a.selection ? kOk : kUnsuited;
+}
+
+// Item 1: (r, c, p), each readable as an integer; p is given back.
+Code pageDimensionOf(const APLArray* arg, int32_t& p) {
+    APLArray* spec;
+    if (Code c = GetItemArray(arg, 1, spec)) return c;
+    if (!spec || typeOf(spec) == kChar || ArgumentCount(spec) != 3) return kRange;
+    int32_t r = 0, c = 0;
+    if (Code code = GetItemInt(spec, 0, r)) return code;
+    if (Code code = GetItemInt(spec, 1, c)) return code;
+    return GetItemInt(spec, 2, p);
+}
+
+ArrayPtr zeroIntegers(uint32_t n) {
+    ArrayPtr v(allocVector(kInt32, n));
+    if (v) std::memset(dataOf(v.get()), 0, size_t(n) * 4);
+    return v;
+}
+
+void setInteger(APLArray* v, uint32_t i, int32_t value) {
+    std::memcpy(dataOf(v) + size_t(i) * 4, &value, 4);
+}
+
+Result flagNonZeroPages(const APLArray* arg) {
+    Operand a;
+    if (Code c = pagedOperand(arg, a)) return c;
+    int32_t p = 0;
+    if (Code c = pageDimensionOf(arg, p)) return c;
+    if (p < 0 || static_cast<uint32_t>(p) >= a.selection->rank()) return kUnsuited;
+    uint32_t page = static_cast<uint32_t>(p);
+    uint32_t n = a.selection->dims[page].size;
+    if (n == 0) return kUnsuited;
+    ArrayPtr flags = zeroIntegers(n);
+    if (!flags) return kNoMemory;
+    std::vector<uint8_t> flagged(n, 0);
+
+    AxisCollapse along;
+    if (Code c = CollapseAxis(a, page, along)) return c;
+    WalkScope walks{&a};
+    uint32_t steps = 0;
+    if (Code c = BeginWalk(a, steps)) return c;
+    const uint32_t* offsets = along.offsets.data();
+    uint8_t* f = flagged.data();
+    uint32_t left = n;  // pages not flagged yet
+    Code code = GuardCells([&] {
+        for (uint32_t k = 0; k < steps && left > 0; ++k) {
+            for (uint32_t i = 0; i < n; ++i) {
+                if (f[i]) continue;
+                GetCellAt(a, a.current + offsets[i], a.value);
+                if (IsNonZero(ValueNumber(a.value))) {
+                    f[i] = 1;
+                    --left;
+                }
+            }
+            StepWalk(a);
+        }
+    });
+    if (code) return code;
+    for (uint32_t i = 0; i < n; ++i) setInteger(flags.get(), i, f[i]);
+    return flags;
+}
+
+Result findFirstNonZeroPage(const APLArray* arg) {
+    Operand a;
+    if (Code c = pagedOperand(arg, a)) return c;
+    int32_t p = 0;
+    if (Code c = pageDimensionOf(arg, p)) return c;
+    uint32_t rank = a.selection->rank();
+    ArrayPtr ids = zeroIntegers(rank);
+    if (!ids) return kNoMemory;
+
+    WalkScope walks{&a};
+    uint32_t steps = 0;
+    if (Code c = BeginWalk(a, steps)) return c;
+    bool found = false;
+    Code code = GuardCells([&] {
+        for (uint32_t k = 0; k < steps; ++k) {
+            GetCell(a);
+            if (IsNonZero(ValueNumber(a.value))) {
+                found = true;
+                return;
+            }
+            StepWalk(a);
+        }
+    });
+    if (code) return code;
+    if (found)
+        for (uint32_t j = 0; j < rank; ++j)
+            setInteger(ids.get(), j, a.selection->dims[j].ids[a.counters[j]]);
+    return ids;
+}
+
+}  // namespace
+
+}  // namespace zrt
+
+extern "C" ZRT_PUBLIC APLArray* ZRT_API FlagNonZeroPages(APLArray* arg) {
+    return zrt::guarded([&]() -> zrt::Result { return zrt::flagNonZeroPages(arg); });
+}
+
+extern "C" ZRT_PUBLIC APLArray* ZRT_API FindFirstNonZeroPage(APLArray* arg) {
+    return zrt::guarded([&]() -> zrt::Result { return zrt::findFirstNonZeroPage(arg); });
+}

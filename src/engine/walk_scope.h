@@ -1,0 +1,44 @@
+// What every engine driver does around its cell loop: begin each walk and check its step
+// count against the target's, and end the walks on every path.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+#include "arrayfile/walk.h"
+#include "frame/codes.h"
+
+namespace zrt {
+
+// Begins the operand's walk; its step count must be 1 (one cell offered at every step) or
+// the target's n, else 10001.
+inline Code BeginInStep(Operand& op, uint32_t n) {
+    uint32_t steps = 0;
+    if (Code c = BeginWalk(op, steps)) return c;
+    return steps == 1 || steps == n ? kOk : kRange;
+}
+
+// Ends the walks of its operands when the scope ends (the access blocks stay open until the
+// operands are disposed of). Declare it after any AxisCollapse, so that the walks end before
+// the operands are restored.
+class WalkScope {
+public:
+    WalkScope(std::initializer_list<Operand*> ops) : ops_(ops) {}
+    ~WalkScope() {
+        for (Operand* op : ops_)
+            if (op->walking) EndWalk(*op);
+    }
+    WalkScope(const WalkScope&) = delete;
+    WalkScope& operator=(const WalkScope&) = delete;
+
+private:
+    std::vector<Operand*> ops_;
+};
+
+// Reads the operand's current cell into its value field under the fault guard.
+inline Code ReadFirstCell(Operand& op) {
+    return GuardCells([&] { GetCell(op); });
+}
+
+}  // namespace zrt

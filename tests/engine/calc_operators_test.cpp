@@ -1,0 +1,202 @@
+// Every operator of both tables, on number and Boolean cells, through every operand form:
+// whole file items, whole memory items, flat buffers, selections that reorder the ids, and
+// constants. The expected values are written out by hand.
+#include <cmath>
+#include <limits>
+
+#include "engine_fixture.h"
+
+namespace zrt {
+namespace {
+
+using test::Ids;
+using test::Numbers;
+
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+constexpr uint32_t N = 8, B = 1;  // cell kinds: numbers, bits
+
+struct Case {
+    const char* op;
+    uint32_t aKind, bKind, tKind;
+    Numbers a, b, want;  // two-operand cases: a is the target before, b the source
+};
+
+const Case kThreeOperand[] = {
+    {"add", N, N, N, {1, -2.5, 1e300, NaN}, {2, 0.5, 1e300, 1}, {3, -2, 2e300, NaN}},
+    {"sub", N, N, N, {5, 0}, {3, 1e-300}, {2, -1e-300}},
+    {"mul", N, N, N, {2, -3}, {4, 0.5}, {8, -1.5}},
+    // by zero, 0/0, overflow, a subnormal operand: 0
+    {"div", N, N, N, {1, 6, 0, 1e300, 1}, {0, 3, 0, 1e-300, 1e-310}, {0, 2, 0, 0, 0}},
+    // domain, fine, pole, overflow: 0
+    {"pow", N, N, N, {-8, 2, 0, 10}, {0.5, 10, -1, 400}, {0, 1024, 0, 0}},
+    {"pct", N, N, N, {50, 200}, {10, 3}, {5, 6}},
+    {"and", B, B, B, {1, 1, 0, 0}, {1, 0, 1, 0}, {1, 0, 0, 0}},
+    {"or", B, B, B, {1, 1, 0, 0}, {1, 0, 1, 0}, {1, 1, 1, 0}},
+    {"eq", N, N, B, {1, 0, NaN, 2}, {1 + 1e-15, 1e-300, 1, 2.0000000001}, {1, 0, 0, 0}},
+    {"neq", N, N, B, {1, 0, NaN, 2}, {1 + 1e-15, 1e-300, 1, 2.0000000001}, {0, 1, 1, 1}},
+    {"gt", N, N, B, {2, 1, NaN, 1}, {1, 1, 1, NaN}, {1, 0, 0, 0}},
+    {"gteq", N, N, B, {2, 1, NaN, 0}, {1, 1, 1, 1}, {1, 1, 0, 0}},
+    {"lt", N, N, B, {1, 1, NaN, 2}, {2, 1, 1, 1}, {1, 0, 1, 0}},
+    {"lteq", N, N, B, {1, 1, NaN, 2}, {2, 1, 1, 1}, {1, 1, 1, 0}},
+    {"andf", N, N, N, {1e-15, 1, 0, 2}, {5, 1, 1, -3}, {0, 1, 0, 1}},
+    {"orf", N, N, N, {1e-15, 0, 0, NaN}, {0, 1e-13, 0, 0}, {0, 1, 0, 0}},
+    {"eqf", N, N, N, {1, 0, NaN, 2}, {1 + 1e-15, 1e-300, 1, 2.0000000001}, {1, 0, 0, 0}},
+    {"neqf", N, N, N, {1, 0, NaN, 2}, {1 + 1e-15, 1e-300, 1, 2.0000000001}, {0, 1, 1, 1}},
+    {"gtf", N, N, N, {2, 1, NaN, 1}, {1, 1, 1, NaN}, {1, 0, 0, 0}},
+    {"gteqf", N, N, N, {2, 1, NaN, 0}, {1, 1, 1, 1}, {1, 1, 0, 0}},
+    {"ltf", N, N, N, {1, 1, NaN, 2}, {2, 1, 1, 1}, {1, 0, 1, 0}},
+    {"lteqf", N, N, N, {1, 1, NaN, 2}, {2, 1, 1, 1}, {1, 1, 1, 0}},
+    {"movif", N, B, N, {5, 6, 7}, {1, 0, 1}, {5, 0, 7}},
+    {"movif", B, B, B, {1, 1, 0}, {1, 0, 1}, {1, 0, 0}},
+    {"movaud", N, N, N, {5, -6}, {3, 3}, {5, -6}},
+};
+
+const Case kTwoOperand[] = {
+    {"mov", N, N, N, {1, 2}, {3, NaN}, {3, NaN}},
+    {"mov", B, B, B, {0, 1}, {1, 0}, {1, 0}},
+    {"addto", N, N, N, {1, 1e300, 0.5}, {2, 1e300, -0.5}, {3, 2e300, 0}},
+    {"multo", N, N, N, {2, 3}, {4, -1}, {8, -3}},
+    {"andto", B, B, B, {1, 1, 0, 0}, {1, 0, 1, 0}, {1, 0, 0, 0}},
+    {"orto", B, B, B, {1, 1, 0, 0}, {1, 0, 1, 0}, {1, 1, 1, 0}},
+    // halves toward positive infinity; a step of 0 gives a NaN
+    {"roundto", N, N, N, {7.5, -7.5, 0.26, 3}, {5, 5, 0.1, 0}, {10, -5, 0.30000000000000004, NaN}},
+};
+
+Numbers reversed(Numbers v) { return Numbers(v.rbegin(), v.rend()); }
+
+ArrayPtr valuesOf(uint32_t kind, const Numbers& v) {
+    if (kind == N) return test::numberVector(v);
+    std::vector<int> bits;
+    for (double d : v) bits.push_back(d != 0);
+    return test::boolVector(bits);
+}
+
+ArrayPtr bufferOf(uint32_t kind, const Numbers& v) { return test::args(test::intScalar(int32_t(kind)), valuesOf(kind, v)); }
+
+void expectCells(const Numbers& got, const Numbers& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t k = 0; k < want.size(); ++k) {
+        if (std::isnan(want[k])) EXPECT_TRUE(std::isnan(got[k])) << "cell " << k;
+        else EXPECT_EQ(got[k], want[k]) << "cell " << k;
+    }
+}
+
+class CalcOperators : public test::EngineTest {
+protected:
+    // A file F with items A, B, T of the case's kinds, and a memory array F.M with the same.
+    void build(const Case& c) {
+        n = static_cast<uint32_t>(c.want.size());
+        Ids ids(n);
+        for (uint32_t k = 0; k < n; ++k) ids[k] = int32_t(k + 1);
+        all = ids;
+        backwards = Ids(ids.rbegin(), ids.rend());
+        newFileOfItems("F", {ids}, {{"A", c.aKind}, {"B", c.bKind}, {"T", c.tKind}});
+        newMemoryArray("F.M", {ids});
+        newMemoryItem("F.M.A", c.aKind, valuesOf(c.aKind, c.a));
+        newMemoryItem("F.M.B", c.bKind, valuesOf(c.bKind, c.b));
+        newMemoryItem("F.M.T", c.tKind, valuesOf(c.tKind, Numbers(n, 0)));
+        put("F.A", valuesOf(c.aKind, c.a));
+        put("F.B", valuesOf(c.bKind, c.b));
+    }
+    void resetTarget(const Case& c, const std::string& item, const Numbers& v) {
+        put(item, valuesOf(c.tKind, v));
+    }
+    int32_t calc(const char* op, ArrayPtr t, ArrayPtr a, ArrayPtr b = nullptr) {
+        if (!b) return test::codeOfCall(Calc, test::args(test::chars(op), std::move(t), std::move(a)));
+        return test::codeOfCall(Calc, test::args(test::chars(op), std::move(t), std::move(a), std::move(b)));
+    }
+    uint32_t n = 0;
+    Ids all, backwards;
+};
+
+TEST_F(CalcOperators, ThreeOperandTableOverEveryOperandForm) {
+    using test::through;
+    using test::whole;
+    for (const Case& c : kThreeOperand) {
+        SCOPED_TRACE(c.op);
+        build(c);
+        Numbers zero(n, 0);
+        {
+            SCOPED_TRACE("whole file items");
+            ASSERT_EQ(calc(c.op, whole("F.T"), whole("F.A"), whole("F.B")), 0);
+            expectCells(get("F.T"), c.want);
+        }
+        {
+            SCOPED_TRACE("whole memory items");
+            ASSERT_EQ(calc(c.op, whole("F.M.T"), whole("F.M.A"), whole("F.M.B")), 0);
+            expectCells(get("F.M.T"), c.want);
+        }
+        {
+            SCOPED_TRACE("flat buffers into a file item");
+            resetTarget(c, "F.T", zero);
+            ASSERT_EQ(calc(c.op, whole("F.T"), bufferOf(c.aKind, c.a), bufferOf(c.bKind, c.b)), 0);
+            expectCells(get("F.T"), c.want);
+        }
+        {
+            SCOPED_TRACE("sources through selections that reverse the ids");
+            resetTarget(c, "F.T", zero);
+            put("F.A", valuesOf(c.aKind, reversed(c.a)));
+            put("F.B", valuesOf(c.bKind, reversed(c.b)));
+            ASSERT_EQ(calc(c.op, whole("F.T"), through("F.A", {backwards}), through("F.B", {backwards})), 0);
+            expectCells(get("F.T"), c.want);
+        }
+        {
+            SCOPED_TRACE("target through a selection that reverses the ids");
+            resetTarget(c, "F.T", zero);
+            ASSERT_EQ(calc(c.op, through("F.T", {backwards}), whole("F.M.A"), bufferOf(c.bKind, c.b)), 0);
+            expectCells(get("F.T"), reversed(c.want));
+        }
+        for (uint32_t k = 0; k < n; ++k) {
+            SCOPED_TRACE("constants, pair " + std::to_string(k));
+            resetTarget(c, "F.M.T", zero);
+            ASSERT_EQ(calc(c.op, whole("F.M.T"), test::doubles({double(c.aKind), c.a[k]}),
+                           test::doubles({double(c.bKind), c.b[k]})), 0);
+            expectCells(get("F.M.T"), Numbers(n, c.want[k]));
+        }
+        ASSERT_EQ(test::codeOfCall(Close, test::args(test::chars("F"))), 0);
+    }
+}
+
+TEST_F(CalcOperators, TwoOperandTableOverEveryOperandForm) {
+    using test::through;
+    using test::whole;
+    for (const Case& c : kTwoOperand) {
+        SCOPED_TRACE(c.op);
+        build(c);
+        {
+            SCOPED_TRACE("whole file items");
+            resetTarget(c, "F.T", c.a);
+            ASSERT_EQ(calc(c.op, whole("F.T"), whole("F.B")), 0);
+            expectCells(get("F.T"), c.want);
+        }
+        {
+            SCOPED_TRACE("whole memory items");
+            resetTarget(c, "F.M.T", c.a);
+            ASSERT_EQ(calc(c.op, whole("F.M.T"), whole("F.M.B")), 0);
+            expectCells(get("F.M.T"), c.want);
+        }
+        {
+            SCOPED_TRACE("a flat buffer into a file item");
+            resetTarget(c, "F.T", c.a);
+            ASSERT_EQ(calc(c.op, whole("F.T"), bufferOf(c.bKind, c.b)), 0);
+            expectCells(get("F.T"), c.want);
+        }
+        {
+            SCOPED_TRACE("both through selections that reverse the ids");
+            resetTarget(c, "F.T", reversed(c.a));
+            put("F.B", valuesOf(c.bKind, reversed(c.b)));
+            ASSERT_EQ(calc(c.op, through("F.T", {backwards}), through("F.B", {backwards})), 0);
+            expectCells(get("F.T"), reversed(c.want));
+        }
+        for (uint32_t k = 0; k < n; ++k) {
+            SCOPED_TRACE("a constant, pair " + std::to_string(k));
+            resetTarget(c, "F.M.T", Numbers(n, c.a[k]));
+            ASSERT_EQ(calc(c.op, whole("F.M.T"), test::doubles({double(c.bKind), c.b[k]})), 0);
+            expectCells(get("F.M.T"), Numbers(n, c.want[k]));
+        }
+        ASSERT_EQ(test::codeOfCall(Close, test::args(test::chars("F"))), 0);
+    }
+}
+
+}  // namespace
+}  // namespace zrt

@@ -1,0 +1,146 @@
+#include "engine_fixture.h"
+
+#include <cstring>
+
+#include "arrayfile/file_layer.h"
+#include "arrayfile/item_flags.h"
+#include "arrayfile/objects.h"
+#include "platform/platform.h"
+
+namespace zrt::test {
+
+ArrayPtr idVector(const Ids& ids) {
+    uint32_t n = static_cast<uint32_t>(ids.size());
+    ArrayPtr a(AllocArray(kInt32, 1, &n));
+    if (n) std::memcpy(dataOf(a.get()), ids.data(), 4 * size_t(n));
+    return a;
+}
+
+ArrayPtr numberVector(const Numbers& values) {
+    uint32_t n = static_cast<uint32_t>(values.size());
+    ArrayPtr a(AllocArray(kDouble, 1, &n));
+    for (uint32_t k = 0; k < n; ++k) setDoubleAt(dataOf(a.get()), k, values[k]);
+    return a;
+}
+
+ArrayPtr boolVector(const std::vector<int>& values) {
+    uint32_t n = static_cast<uint32_t>(values.size());
+    ArrayPtr a(AllocArray(kBool, 1, &n));
+    std::memset(dataOf(a.get()), 0, (n + 7) / 8);
+    for (uint32_t k = 0; k < n; ++k) setBitAt(dataOf(a.get()), k, values[k] != 0);
+    return a;
+}
+
+ArrayPtr selection(const std::vector<Ids>& dims) {
+    std::vector<ArrayPtr> items;
+    for (const Ids& d : dims) items.push_back(idVector(d));
+    return nested(std::move(items));
+}
+
+ArrayPtr whole(const std::string& item) { return chars(item); }
+ArrayPtr through(const std::string& item, const std::vector<Ids>& dims) {
+    return args(chars(item), selection(dims));
+}
+ArrayPtr numberBuffer(const Numbers& values) { return args(intScalar(8), numberVector(values)); }
+ArrayPtr bitBuffer(const std::vector<int>& values) {
+    return args(intScalar(1), boolVector(values));
+}
+ArrayPtr numberConstant(double value) { return doubles({8, value}); }
+ArrayPtr bitConstant(double value) { return doubles({1, value}); }
+
+int32_t codeOfCall(APLArray* (*exportFn)(APLArray*), ArrayPtr arg) {
+    ArrayPtr result(exportFn(arg.get()));
+    return codeOf(result.get());
+}
+
+Numbers answerOfCall(APLArray* (*exportFn)(APLArray*), ArrayPtr arg, int32_t& code) {
+    ArrayPtr result(exportFn(arg.get()));
+    code = codeOf(result.get());
+    const APLArray* value = valueOf(result.get());
+    return value ? numbersOf(value) : Numbers{};
+}
+
+void EngineTest::SetUp() {
+    env_.writeIdentityTranslation();
+    ASSERT_EQ(env_.init(), 0u);
+}
+
+namespace {
+
+ArrayPtr descriptors(uint32_t rank) {
+    std::vector<ArrayPtr> items;
+    for (uint32_t i = 0; i < rank; ++i)
+        items.push_back(args(chars("D" + std::to_string(i)), intScalar(0), intScalar(0)));
+    return nested(std::move(items));
+}
+
+ArrayPtr fileDescriptor() { return args(args(chars("F"), intScalar(0), intScalar(0))); }
+
+}  // namespace
+
+void EngineTest::newFile(const std::string& name, const std::vector<Ids>& dims,
+                         const std::vector<std::string>& items) {
+    std::vector<ArrayPtr> names;
+    for (const std::string& n : items) names.push_back(chars(n));
+    uint32_t rank = static_cast<uint32_t>(dims.size());
+    ArrayPtr arg = args(chars(name), intScalar(2), intScalar(0), chars(path(name + ".arr")),
+                        selection(dims), fileDescriptor(), descriptors(rank));
+    if (!items.empty())
+        arg = args(chars(name), intScalar(2), intScalar(0), chars(path(name + ".arr")),
+                   selection(dims), fileDescriptor(), descriptors(rank), nested(std::move(names)));
+    ASSERT_EQ(codeOfCall(New, std::move(arg)), 0) << name;
+}
+
+void EngineTest::newFileOfItems(const std::string& name, const std::vector<Ids>& dims,
+                                const std::vector<ItemKind>& items) {
+    std::string file = path(name + ".arr");
+    {
+        ArrayFileObject f;
+        ASSERT_EQ(BuildFromSelection(selection(dims).get(), nullptr, f.structure, 0, false), kOk);
+        MakeItem(&f, "Data", kInFile | kDoubleCells);
+        for (const ItemKind& item : items) MakeItem(&f, item.name, kInFile | item.flags);
+        FilePlan plan;
+        ASSERT_EQ(PlanFileCreate(f, fileDescriptor().get(),
+                                 descriptors(static_cast<uint32_t>(dims.size())).get(), plan),
+                  kOk);
+        ASSERT_EQ(platform::File::open(file, platform::kReadWrite, platform::kShareReadWrite,
+                                       platform::Disposition::CreateAlways, f.file),
+                  platform::kOk);
+        ASSERT_EQ(FileCreate(f, plan), kOk);
+    }
+    ASSERT_EQ(codeOfCall(New, args(chars(name), intScalar(2), intScalar(1), chars(file))), 0);
+}
+
+void EngineTest::newMemoryArray(const std::string& name, const std::vector<Ids>& dims) {
+    ASSERT_EQ(codeOfCall(New, args(chars(name), intScalar(3), selection(dims))), 0) << name;
+}
+
+void EngineTest::newMemoryItem(const std::string& name, uint32_t flags, ArrayPtr values) {
+    ASSERT_EQ(codeOfCall(New, args(chars(name), intScalar(4), intScalar(int32_t(flags)),
+                                     std::move(values))), 0)
+        << name;
+}
+
+void EngineTest::put(const std::string& item, ArrayPtr values) {
+    ASSERT_EQ(codeOfCall(Put, args(chars(item), std::move(values))), 0) << item;
+}
+
+void EngineTest::put(const std::string& item, const Numbers& values) {
+    put(item, numberVector(values));
+}
+
+Numbers EngineTest::get(const std::string& item) {
+    int32_t code = -1;
+    Numbers v = answerOfCall(Get, args(chars(item)), code);
+    EXPECT_EQ(code, 0) << item;
+    return v;
+}
+
+Numbers EngineTest::get(const std::string& item, const std::vector<Ids>& dims) {
+    int32_t code = -1;
+    Numbers v = answerOfCall(Get, args(chars(item), selection(dims)), code);
+    EXPECT_EQ(code, 0) << item;
+    return v;
+}
+
+}  // namespace zrt::test
