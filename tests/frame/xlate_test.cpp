@@ -91,9 +91,9 @@ TEST(TranslateInPlace, CountIsSixteenBits) {
 TEST(InitTranslation, BuildsBothTablesFromTheRegistryFile) {
     test::LibraryEnv env;
     env.setUserValue("Main", "APLUNICODE", "sets.ini");
-    test::writeFile(env.file("sets.ini"), "[Charsets]\nDYALOG=APLSET\nHOST=HOSTSET\n" +
+    test::writeFile(env.file("sets.ini"), "[Charsets]\nDYALOG=APLSET\nHOST=WINSET\n" +
                                               section("APLSET", {{1, 2}, {2, 1}}) +
-                                              section("HOSTSET", {}));
+                                              section("WINSET", {}));
     ASSERT_EQ(env.init(), 0u);
     EXPECT_EQ(APLToHost[1], 2);
     EXPECT_EQ(HostToAPL[2], 1);
