@@ -43,7 +43,8 @@ TEST(LockNLD, ConflictsByModeInBothOrdersAcrossProcesses) {
         bool conflict;
     };
     const Case cases[] = {{1, 1, false}, {1, 4, true},  {2, 4, false}, {2, 8, true},
-                          {0, 15, false}, {5, 5, true}, {3, 12, true}, {6, 9, false}};
+                          {0, 15, false}, {5, 5, true}, {3, 12, true}, {6, 9, true},
+                          {6, 6, false}};
     LockingWorld world;
     std::vector<std::string> commands{"login Kid"};
     for (size_t i = 0; i < std::size(cases); ++i) {

@@ -6,6 +6,7 @@
 // (default 6) make it longer or wider.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -156,13 +157,17 @@ struct Worker {
     }
 };
 
+// Arguments: name, milliseconds to run once "go" exists, seed.
 ZRT_CHILD_ROLE(stress) {
     const std::string name = args.at(0);
-    const int64_t deadline = std::stoll(args.at(1));
     SetRandomSleepSpan(20);
     Worker w{Journal(name + ".journal"), std::mt19937(std::stoul(args.at(2))), {}};
     if (Init("", "zrt32.ini") != kOk) return 1;
     w.journal.line("P", CurrentRoot()->processId);
+    test::writeFile(name + ".ready", "");
+    if (!test::waitForFile("go", 60000)) return 2;
+    // Starting a process can take long on a busy machine: the time runs from here.
+    const int64_t deadline = nowNs() + std::stoll(args.at(1)) * 1000000;
     while (nowNs() < deadline) {
         if (!w.loggedIn && !w.logIn(name)) return 3;
         uint32_t action = w.pick(100);
@@ -237,7 +242,8 @@ void readJournal(const test::LockingWorld& world, const Run& run, std::vector<In
         i.to = run.killedAt;
         out.push_back(i);
     }
-    if (!run.killed && !loggedOut) errors.push_back(run.name + ": did not log out");
+    if (!run.killed && !loggedOut)
+        errors.push_back(run.name + ": did not log out: " + test::readFile(world.file(run.name + ".journal")));
 }
 
 void runStress(bool multipleLocks, uint32_t processes, uint32_t milliseconds) {
@@ -247,19 +253,24 @@ void runStress(bool multipleLocks, uint32_t processes, uint32_t milliseconds) {
     options.retryLock = 20;
     options.debugMask = 0;
     test::LockingWorld world(options);
-    const int64_t deadline = nowNs() + int64_t(milliseconds) * 1000000;
+    int64_t deadline = 0;
     std::mt19937 random(12345 + multipleLocks);
     std::vector<Run> runs;
     std::vector<size_t> live;
     auto start = [&] {
         Run r;
         r.name = "w" + std::to_string(runs.size());
+        int64_t left = deadline ? (deadline - nowNs()) / 1000000 : milliseconds;
         r.process = test::ChildProcess::start(
-            "stress", {r.name, std::to_string(deadline), std::to_string(random())});
+            "stress", {r.name, std::to_string(std::max<int64_t>(left, 1)),
+                       std::to_string(random())});
         live.push_back(runs.size());
         runs.push_back(std::move(r));
     };
     for (uint32_t k = 0; k < processes; ++k) start();
+    for (const Run& r : runs) ASSERT_TRUE(test::waitForFile(world.file(r.name + ".ready"), 60000));
+    test::writeFile(world.file("go"), "");
+    deadline = nowNs() + int64_t(milliseconds) * 1000000;
     while (nowNs() < deadline - 200000000) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100 + random() % 300));
         size_t victim = random() % live.size();
@@ -292,6 +303,8 @@ void runStress(bool multipleLocks, uint32_t processes, uint32_t milliseconds) {
                               << y.lock.mode;
         }
     EXPECT_EQ(conflicts, 0u);
+    ::testing::Test::RecordProperty(multipleLocks ? "locks_twenty_files" : "locks_one_file", int(intervals.size()));
+    ::testing::Test::RecordProperty(multipleLocks ? "kills_twenty_files" : "kills_one_file", int(runs.size() - processes));
     EXPECT_GT(intervals.size(), processes) << "too little happened to prove anything";
 
     // Everybody ended logged out or dead: no live slot, and only the dead keep records.
