@@ -34,6 +34,7 @@ Code readLocks(platform::File& file, std::vector<LockEntry>& records) {
     std::vector<uint8_t> bytes(std::max<uint64_t>(count, 1) * kLockRecordSize);
     if (Code c = ReadRecord(file, 0, uint32_t(count * kLockRecordSize), bytes.data())) return c;
     records.clear();
+    records.reserve(size_t(count));
     for (uint64_t i = 0; i < count; ++i) records.push_back(DecodeLock(&bytes[i * kLockRecordSize]));
     return kOk;
 }
