@@ -71,16 +71,5 @@ TEST(CloseLockFile, PassesTheEarlierResultThrough) {
     EXPECT_FALSE(file.isOpen());
 }
 
-TEST(LockFilePath, OneFileOrTwenty) {
-    LockingWorld world;
-    RootObject& root = world.root();
-    EXPECT_EQ(LockFileCount(root), 1u);
-    EXPECT_EQ(LockFilePath(root, 0), "locks.log");
-    root.locking.useMultipleLocks = true;
-    EXPECT_EQ(LockFileCount(root), 20u);
-    EXPECT_EQ(LockFilePath(root, 0), "locks.log.00");
-    EXPECT_EQ(LockFilePath(root, 19), "locks.log.19");
-}
-
 }  // namespace
 }  // namespace zrt

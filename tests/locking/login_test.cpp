@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "frame/log.h"
 #include "locking/conflicts.h"
@@ -225,6 +226,46 @@ TEST(LogIn, UnwritableDirectories) {
     EXPECT_EQ(LockNLD("Sales", 1, 2, 5, &lock, user), kLockFileOpen);
     EXPECT_EQ(ReleaseNLD(1), kLockFileOpen);
     EXPECT_EQ(LogOut(slot), kLockFileOpen);
+}
+
+}  // namespace
+}  // namespace zrt
+
+namespace zrt {
+namespace {
+
+// The log's lines from the given one on, each without its 24-character time.
+std::vector<std::string> logLinesFrom(size_t first) {
+    std::istringstream in(test::readFile(kLogFileName));
+    std::vector<std::string> lines;
+    size_t n = 0;
+    for (std::string line; std::getline(in, line); ++n)
+        if (n >= first && line.size() > 24) lines.push_back(line.substr(24));
+    return lines;
+}
+
+TEST(LogIn, WritesEachStepToTheLog) {
+    LockingWorld world;  // debug mask 0x0001000A
+    const size_t before = logLinesFrom(0).size();
+    int32_t slot = -1;
+    ASSERT_EQ(LogIn(0, &slot, "Ann"), kOk);
+    const std::vector<std::string> expected = {
+        "  UserLogin " + std::to_string(Crc16Key("Ann")),
+        " LogIn: DeleteFile Users.log res: 0",
+        "  OpenUserFile 4",
+        "  CreateUserFile 4",
+        "  OpenUserFile 0",
+        "  CleanupFiles",
+        " Record: 0 User: 4294967295 Lock: 1",
+        " OpenLockFile: OpenFile res 2 name locks.log",
+        "  CleanupFiles 0",
+        "  FindOneSelf 0",
+        "  FindUserno 0",
+        "  UserSlot 0",
+        "  LockRecord 0",
+        "  WriteRecord 0",
+    };
+    EXPECT_EQ(logLinesFrom(before), expected);
 }
 
 }  // namespace

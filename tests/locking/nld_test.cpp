@@ -42,9 +42,8 @@ TEST(LockNLD, ConflictsByModeInBothOrdersAcrossProcesses) {
         uint32_t a, b;
         bool conflict;
     };
-    const Case cases[] = {{1, 1, false}, {1, 4, true},  {2, 4, false}, {2, 8, true},
-                          {0, 15, false}, {5, 5, true}, {3, 12, true}, {6, 9, true},
-                          {6, 6, false}};
+    // The whole table of modes is in conflicts_test.cpp; here the files and processes matter.
+    const Case cases[] = {{1, 1, false}, {1, 4, true}, {2, 4, false}, {0, 15, false}};
     LockingWorld world;
     std::vector<std::string> commands{"login Kid"};
     for (size_t i = 0; i < std::size(cases); ++i) {

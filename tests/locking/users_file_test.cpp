@@ -69,23 +69,5 @@ TEST(OpenUserFile, UnwritableDirectoryCannotCreateIt) {
     EXPECT_FALSE(users.isOpen());
 }
 
-TEST(FindUserno, FirstRecordWithTheKey) {
-    test::TempDir dir;
-    std::string content;
-    for (uint32_t key : {7u, kFree, 9u, kFree}) {
-        UserBytes b = EncodeUser(UserEntry{key, 1, 0, 0, "u"});
-        content.append(reinterpret_cast<char*>(b.data()), b.size());
-    }
-    test::writeFile(dir.file("Users.log"), content);
-    platform::File users;
-    ASSERT_EQ(OpenUserFile(dir.file("Users.log"), 4, users), kOk);
-    UserBytes record;
-    EXPECT_EQ(FindUserno(users, kFree, record), 1);
-    EXPECT_EQ(FindUserno(users, 9, record), 2);
-    EXPECT_EQ(FindUserno(users, 8, record), -1);
-    platform::File closed;
-    EXPECT_EQ(FindUserno(closed, kFree, record), -1);
-}
-
 }  // namespace
 }  // namespace zrt
