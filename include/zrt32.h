@@ -109,6 +109,36 @@ ZRT_PUBLIC APLArray* ZRT_API FlagNonZeroPages(APLArray* arg);
 ZRT_PUBLIC APLArray* ZRT_API FindFirstNonZeroPage(APLArray* arg);
 
 /* ---- legacy locking ------------------------------------------------------------------ */
+#define ZRT_E_USERS_FILE_OPEN 10100u  /* the users file does not open, even after creating it */
+#define ZRT_E_CANNOT_CREATE 10101u    /* the users file or a lock file cannot be created */
+#define ZRT_E_SHORT_READ 10102u       /* a record cannot be read in full; users file not open */
+#define ZRT_E_SHORT_WRITE 10103u      /* a record or a process id cannot be written in full */
+#define ZRT_E_FILE_SIZE 10104u        /* a file's size is unknown or not whole records */
+#define ZRT_E_SEEK 10105u             /* a file cannot be positioned */
+#define ZRT_E_SLOT_HELD 10106u        /* the slot is alive elsewhere, or one is held already */
+#define ZRT_E_NO_USER_FILE 10107u     /* no per-user file is held, or it cannot be closed */
+#define ZRT_E_USER_ALIVE 10108u       /* a live user's locks may not be released unforced */
+#define ZRT_E_NOT_LOGGED_IN 10109u    /* the caller is not logged in */
+#define ZRT_E_LOGGED_IN 10110u        /* the caller is logged in already */
+#define ZRT_E_CONFLICT 10111u         /* the lock conflicts with a live user's or the caller's */
+#define ZRT_E_NO_FREE_SLOT 10112u     /* every user slot is taken */
+#define ZRT_E_LOCK_FILE_OPEN 10113u   /* a lock file cannot be opened */
+#define ZRT_E_USER_FILE_OPEN 10114u   /* opening a per-user file failed unexpectedly */
+#define ZRT_E_LOCK_FILE_CLOSE 10115u  /* a lock file cannot be closed */
+#define ZRT_E_LOGIN_LOST 10116u       /* the caller's per-user file no longer holds its id */
+
+/* LogIn: a user slot for the calling process; *userNumber receives it (-1 on failure, the user
+ * key of the caller's record with 10110, MaxUsers with 10112). userName: at most 1027 bytes. */
+ZRT_PUBLIC uint32_t ZRT_API LogIn(uint32_t unused, int32_t* userNumber, const char* userName);
+/* LogOut: releases the slot's locks and record, then ends the caller's own login. */
+ZRT_PUBLIC uint32_t ZRT_API LogOut(int32_t userSlot);
+/* LockNLD: locks the NLD (name of at most 31 bytes, library, dt) in a mode. On success *lock is
+ * the lock handle and userName (1028 bytes) the caller's name; with 10111 they are the user key
+ * and name of the holder of the lock in the way. */
+ZRT_PUBLIC uint32_t ZRT_API LockNLD(const char* name, int32_t library, int32_t dt, uint32_t mode,
+                                    int32_t* lock, char* userName);
+/* ReleaseNLD: frees the lock of that handle. */
+ZRT_PUBLIC uint32_t ZRT_API ReleaseNLD(int32_t lock);
 
 /* ---- fast path ----------------------------------------------------------------------- */
 /* SCAR files: any array to a file and back. */

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "frame/registry.h"
 #include "frame/xlate.h"
@@ -19,6 +20,9 @@ struct LockingState {
     platform::File userFile;     // the held per-user file: the process's sign of life
     int32_t ownSlot = -1;
     bool useMultipleLocks = false;
+    // Per-user files of earlier logins that a further LogIn set aside: they stay held, so that
+    // their slots stay alive, until the root object goes.
+    std::vector<platform::File> earlierUserFiles;
 };
 
 struct RootObject : NamedObject {

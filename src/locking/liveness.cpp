@@ -1,0 +1,116 @@
+#include "locking/liveness.h"
+
+#include <cstdio>
+
+#include "frame/log.h"
+#include "frame/root.h"
+#include "locking/formats.h"
+#include "locking/lock_codes.h"
+
+namespace zrt {
+
+namespace {
+
+bool heldElsewhere(platform::SysError e) {
+    return e == platform::kAccessDenied || e == platform::kSharingViolation;
+}
+
+platform::SysError createExclusive(const std::string& name, platform::File& file) {
+    return platform::File::open(name, platform::kReadWrite, platform::kShareNone,
+                                platform::Disposition::CreateAlways, file);
+}
+
+}  // namespace
+
+std::string UserFileName(const RootObject& root, int32_t slot) {
+    char name[32];
+    std::snprintf(name, sizeof name, "USR%05ld.LOG", long(slot));
+    return root.locking.usersDirectory + name;
+}
+
+Code LockRecord(int32_t slot, RootObject& root) {
+    LockingState& locking = root.locking;
+    if (locking.userFile.isOpen()) return kSlotHeld;
+    std::string name = UserFileName(root, slot);
+    platform::SysError e = createExclusive(name, locking.userFile);
+    if (heldElsewhere(e)) return kSlotHeld;
+    if (e != platform::kOk) {
+        if (LogEnabled(0, kLogLocking, 3))
+            LogPrintf("LockRecord: CreateFile res %u recno %u", e, uint32_t(slot));
+        return kUserFileOpen;
+    }
+    uint8_t id[4];
+    StoreLittle32(id, root.processId);
+    uint32_t put = 0;
+    e = locking.userFile.write(id, sizeof id, put);
+    if (put < sizeof id) {
+        LogPrintf(" Could not write TaskId to %s: %ld.", name.c_str(), long(e));
+        return kShortWrite;
+    }
+    return kOk;
+}
+
+Code UnlockRecord(int32_t slot, RootObject& root) {
+    platform::File& held = root.locking.userFile;
+    if (!held.isOpen()) return kNoUserFile;
+    if (held.close() != platform::kOk) return kNoUserFile;  // the handle is gone either way
+    platform::deleteFile(UserFileName(root, slot));
+    return kOk;
+}
+
+Code isLocked(int32_t slot, RootObject& root, bool& alive) {
+    alive = true;
+    LockingState& locking = root.locking;
+    std::string name = UserFileName(root, slot);
+    if (locking.userFile.isOpen() && slot == locking.ownSlot) {
+        uint8_t id[4];
+        uint32_t got = 0;
+        platform::SysError e = locking.userFile.readAt(0, id, sizeof id, got);
+        if (e != platform::kOk) {
+            LogPrintf("isLocked: ReadFileError %ld", long(e));
+            return kLoginLost;
+        }
+        if (got != sizeof id || LoadLittle32(id) != root.processId) return kLoginLost;
+        // A file deleted behind our back still reads through our handle on POSIX, while
+        // everybody else already finds the slot dead.
+        if (!platform::fileExists(name)) return kLoginLost;
+        return kOk;
+    }
+    platform::File probe;
+    platform::SysError e = platform::File::open(name, platform::kReadWrite, platform::kShareNone,
+                                                platform::Disposition::OpenExisting, probe);
+    if (e == platform::kOk) {
+        probe.close();
+        alive = false;
+        return kOk;
+    }
+    if (LogEnabled(0, kLogLocking, 3))
+        LogPrintf("isLocked: CreateFile res %u UserId %u", e, uint32_t(slot));
+    if (e == platform::kFileNotFound) {
+        alive = false;
+        return kOk;
+    }
+    if (e != platform::kSharingViolation) return kUserFileOpen;
+    return kOk;
+}
+
+Code ClaimSlot(int32_t slot, const RootObject& root, platform::File& claim, bool& claimed) {
+    claimed = false;
+    platform::SysError e = createExclusive(UserFileName(root, slot), claim);
+    if (heldElsewhere(e)) return kOk;
+    if (e != platform::kOk) {
+        if (LogEnabled(0, kLogLocking, 3))
+            LogPrintf("LockRecord: CreateFile res %u recno %u", e, uint32_t(slot));
+        return kUserFileOpen;
+    }
+    claimed = true;
+    return kOk;
+}
+
+void ReleaseClaim(int32_t slot, const RootObject& root, platform::File& claim) {
+    if (!claim.isOpen()) return;
+    claim.close();
+    platform::deleteFile(UserFileName(root, slot));
+}
+
+}  // namespace zrt

@@ -1,0 +1,35 @@
+// Per-user files: the sign of life of a login. The process that holds a slot keeps the slot's
+// file "USRnnnnn.LOG" (beside the users file) open with share mode none from log-in to log-out.
+// Any process can then tell a live slot from a dead one by trying to open the file: the open
+// fails with a sharing violation exactly while the owner lives, however the owner ends.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "frame/codes.h"
+#include "platform/platform.h"
+
+namespace zrt {
+
+struct RootObject;
+
+std::string UserFileName(const RootObject& root, int32_t slot);
+
+// Takes the slot for this process: creates its per-user file (share none), writes the process
+// id and keeps it open as the held per-user file. 10106 when the slot is alive elsewhere or the
+// process holds a per-user file already.
+Code LockRecord(int32_t slot, RootObject& root);
+// Closes the held per-user file and deletes the slot's file.
+Code UnlockRecord(int32_t slot, RootObject& root);
+// The liveness test. For the caller's own slot: its held file must still exist and hold its
+// process id, else 10116 (the login is lost).
+Code isLocked(int32_t slot, RootObject& root, bool& alive);
+
+// Holds the per-user file of a slot that no process holds, so that nobody can log in to the slot
+// while its record and locks are cleared. claimed false: the slot is alive (possibly through
+// this very process). ReleaseClaim closes and deletes the file.
+Code ClaimSlot(int32_t slot, const RootObject& root, platform::File& claim, bool& claimed);
+void ReleaseClaim(int32_t slot, const RootObject& root, platform::File& claim);
+
+}  // namespace zrt

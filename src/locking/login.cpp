@@ -1,0 +1,165 @@
+// LogIn and LogOut: taking a user slot with its per-user file as the sign of life, and giving
+// up a slot's locks and record.
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "frame/log.h"
+#include "frame/result.h"
+#include "frame/root.h"
+#include "frame/settings.h"
+#include "locking/cleanup.h"
+#include "locking/formats.h"
+#include "locking/liveness.h"
+#include "locking/lock_codes.h"
+#include "locking/record_io.h"
+#include "locking/users_file.h"
+#include "platform/platform.h"
+
+namespace zrt {
+
+namespace {
+
+constexpr uint32_t kIniValueSize = 4096;
+
+std::string iniValue(const RootObject& root, const char* key, const char* defaultValue) {
+    char value[kIniValueSize];
+    platform::profileString("Main", key, defaultValue, value, sizeof value, root.iniPath.c_str());
+    return value;
+}
+
+// The settings of a login, read afresh at every LogIn.
+void readLoginSettings(RootObject& root, std::string& usersPath) {
+    LockingState& locking = root.locking;
+    locking.maxUsers = ParseSettingNumber(iniValue(root, "MaxUsers", "1").c_str());
+    std::string multiple = iniValue(root, "UseMultipleLocks", "No");
+    locking.useMultipleLocks =
+        !multiple.empty() && std::toupper(static_cast<unsigned char>(multiple[0])) == 'Y';
+    usersPath = iniValue(root, "Logins", "Users.log");
+    locking.usersDirectory = UsersDirectory(usersPath);
+}
+
+void logStep(const char* step, int32_t value) {
+    if (LogEnabled(0, kLogLocking, 4)) LogValue(step, value);
+}
+
+Code logIn(RootObject& root, const char* userName, uint32_t key, int32_t& userNumber) {
+    LockingState& locking = root.locking;
+    std::string usersPath;
+    readLoginSettings(root, usersPath);
+    // A per-user file held from an earlier login stays held: that slot stays alive.
+    if (locking.userFile.isOpen()) locking.earlierUserFiles.push_back(std::move(locking.userFile));
+    Code code = locking.maxUsers > kMaxSlots ? kRange : kOk;
+
+    if (code == kOk) {
+        // Only possible when nobody has the users file open: the first login after everybody
+        // has gone starts from a fresh file.
+        bool deleted = platform::deleteFile(usersPath) == platform::kOk;
+        if (LogEnabled(0, kLogLocking, 4))
+            LogPrintf("LogIn: DeleteFile %s res: %u", usersPath.c_str(), deleted ? 1u : 0u);
+        if (!locking.usersFile.isOpen()) {
+            code = OpenUserFile(usersPath, locking.maxUsers, locking.usersFile);
+        } else if (LogEnabled(0, kLogLocking, 5)) {
+            LogMessage("Users file already opened");
+        }
+        logStep("OpenUserFile", int32_t(code));
+    }
+
+    if (code == kOk) code = CleanupFiles(root);
+    logStep("CleanupFiles", int32_t(code));
+
+    UserBytes record;
+    int32_t slot = -1;
+    if (code == kOk) {
+        code = FindOneSelf(root, record, slot);
+        if (code == kOk && slot >= 0) {
+            code = kAlreadyLoggedIn;
+            userNumber = static_cast<int32_t>(LoadLittle32(record.data()));
+        }
+    }
+    logStep("FindOneSelf", int32_t(code));
+
+    if (code == kOk) {
+        slot = FindUserno(locking.usersFile, kFree, record);
+        if (slot < 0) {
+            code = kNoFreeSlot;
+            userNumber = static_cast<int32_t>(locking.maxUsers);
+        }
+    }
+    logStep("FindUserno", int32_t(code));
+    logStep("UserSlot", slot);
+
+    if (code == kOk) code = LockRecord(slot, root);
+    logStep("LockRecord", int32_t(code));
+
+    if (code == kOk) {
+        UserEntry entry;
+        entry.key = key;
+        entry.processId = root.processId;
+        entry.loginTime = entry.lastActivity = RecordTime();
+        entry.name = userName;
+        UserBytes bytes = EncodeUser(entry);
+        code = WriteRecord(locking.usersFile, slot, kUserRecordSize, bytes.data());
+    }
+    logStep("WriteRecord", int32_t(code));
+
+    if (code == kOk) {
+        locking.ownSlot = slot;
+        userNumber = slot;
+    } else if (locking.usersFile.isOpen()) {
+        // A failed login leaves the caller logged out, whatever it took in this call.
+        CloseUserFile(locking.usersFile);
+        if (slot >= 0) UnlockRecord(slot, root);
+    }
+    return code;
+}
+
+Code releaseAndLogOut(RootObject& root, int32_t slot) {
+    Code code = LogOutReleaseLocks(root, slot, true);
+    logStep("LogOutReleaseLocks", int32_t(code));
+    LockingState& locking = root.locking;
+    CloseUserFile(locking.usersFile);
+    if (locking.userFile.isOpen()) {
+        locking.userFile.close();
+        platform::deleteFile(UserFileName(root, locking.ownSlot));
+    }
+    return code;
+}
+
+}  // namespace
+}  // namespace zrt
+
+// LogIn: gives the calling process a user slot. userNumber receives the slot; -1 on failure,
+// except the user key of the caller's record (10110) and MaxUsers (10112).
+extern "C" ZRT_PUBLIC uint32_t ZRT_API LogIn(uint32_t /*unused*/, int32_t* userNumber,
+                                             const char* userName) {
+    using namespace zrt;
+    return guardedCode([&]() -> Code {
+        int32_t number = -1;
+        Code code = kOk;
+        if (!userName) {
+            code = kBadType;
+        } else if (std::strlen(userName) > kMaxUserName) {
+            code = kRange;
+        } else {
+            uint32_t key = Crc16Key(userName);
+            if (LogEnabled(0, kLogLocking, 5)) LogValue("UserLogin", static_cast<int32_t>(key));
+            RootObject* root = CurrentRoot();
+            code = root ? logIn(*root, userName, key, number) : kNoRoot;
+        }
+        if (userNumber) *userNumber = number;
+        return code;
+    });
+}
+
+// LogOut: releases the locks and the record of the slot (anybody's), then ends the caller's
+// own login.
+extern "C" ZRT_PUBLIC uint32_t ZRT_API LogOut(int32_t slot) {
+    using namespace zrt;
+    return guardedCode([&]() -> Code {
+        if (LogEnabled(0, kLogLocking, 5)) LogValue("LogOut", slot);
+        RootObject* root = CurrentRoot();
+        return root ? releaseAndLogOut(*root, slot) : kNoRoot;
+    });
+}

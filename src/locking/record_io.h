@@ -1,0 +1,38 @@
+// Record input and output on the users file and the lock files: positioning, reads with
+// retries for files on shared directories, writes, and the random wait between attempts.
+// Every routine stops at its first failure and returns its code (lock_codes.h).
+#pragma once
+
+#include <cstdint>
+
+#include "frame/codes.h"
+#include "platform/platform.h"
+
+namespace zrt {
+
+// Positions the file at index * size. A negative position (the free owner -1, for example)
+// fails with 10105, as does a file that is not open.
+Code SeekRecord(platform::File& file, int32_t index, uint32_t size);
+
+// Reads size bytes at the current position. A short read is retried up to retries times after a
+// random wait, but only while the file is long enough to deliver what is missing; 10102 else.
+Code NextRecord(platform::File& file, uint8_t* buffer, uint32_t size, int32_t retries);
+
+// Reads a record whose last four bytes may be missing: they read as all ones then. A record that
+// lacks more than that gives 10102.
+Code NextRecordLocked(platform::File& file, uint8_t* buffer, uint32_t size);
+
+Code ReadRecord(platform::File& file, int32_t index, uint32_t size, uint8_t* buffer);
+Code ReadRecordLocked(platform::File& file, int32_t index, uint32_t size, uint8_t* buffer);
+// Writing at the record count appends.
+Code WriteRecord(platform::File& file, int32_t index, uint32_t size, const uint8_t* buffer);
+
+// Waits (r mod (high - low)) milliseconds, r from the C runtime's generator. Callers pass 200 and
+// 3000: a wait of 0 to 2799 ms between attempts on a busy file.
+void RandomSleep(uint32_t low, uint32_t high);
+
+// For tests only, never exported: caps the span of every random wait (0 restores the full span),
+// so that runs with many retries stay short.
+void SetRandomSleepSpan(uint32_t span);
+
+}  // namespace zrt

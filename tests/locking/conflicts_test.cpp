@@ -1,0 +1,80 @@
+#include "locking/conflicts.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace zrt {
+namespace {
+
+LockEntry lockOf(const char* name, uint32_t mode, int32_t lib = 1, int32_t dt = 2,
+                 uint32_t owner = 0) {
+    return LockEntry{name, lib, dt, owner, mode};
+}
+
+TEST(NLDConflicts, UseMeetsDenialInEitherDirection) {
+    struct Case {
+        uint32_t held, asked;
+        bool conflict;
+    };
+    const Case cases[] = {
+        {1, 1, false},  {1, 4, true},    {4, 1, true},   {2, 8, true},   {8, 2, true},
+        {2, 4, false},  {4, 2, false},   {1, 8, false},  {5, 5, true},   {3, 0, false},
+        {0, 15, false}, {15, 15, true},  {4, 8, false},  {0x10, 0x40, false},
+        {0x11, 0x14, true},  // higher bits play no part
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.held) + " vs " + std::to_string(c.asked));
+        EXPECT_EQ(NLDConflicts(lockOf("Sales", c.asked), lockOf("Sales", c.held)), c.conflict);
+        EXPECT_EQ(NLDConflicts(lockOf("Sales", c.held), lockOf("Sales", c.asked)), c.conflict);
+    }
+}
+
+TEST(NLDConflicts, OnlyTheSameNameLibraryAndDt) {
+    EXPECT_TRUE(NLDConflicts(lockOf("Sales", 5), lockOf("Sales", 5)));
+    EXPECT_FALSE(NLDConflicts(lockOf("Sales", 5), lockOf("SALES", 5)));
+    EXPECT_FALSE(NLDConflicts(lockOf("Sales", 5), lockOf("Sales ", 5)));
+    EXPECT_FALSE(NLDConflicts(lockOf("Sales", 5, 1), lockOf("Sales", 5, 2)));
+    EXPECT_FALSE(NLDConflicts(lockOf("Sales", 5, 1, 2), lockOf("Sales", 5, 1, 3)));
+}
+
+TEST(CheckNLDConflict, FirstConflictingRecordAndFreeMarks) {
+    std::vector<LockEntry> records = {
+        lockOf("A", 5, 1, 2, 0),
+        LockEntry{},                // free
+        lockOf("B", 5, 1, 2, 3),
+        lockOf("B", 1, 1, 2, 2),
+    };
+    LockEntry conflict;
+    std::vector<bool> free;
+    EXPECT_EQ(CheckNLDConflict(records, lockOf("B", 1), conflict, free), 2);
+    EXPECT_EQ(conflict.owner, 3u);
+    EXPECT_EQ(CheckNLDConflict(records, lockOf("C", 5), conflict, free), -1);
+    EXPECT_EQ(free, (std::vector<bool>{false, true, false, false}));
+    EXPECT_EQ(FindFreeLock(free), 1u);
+    EXPECT_EQ(FindFreeLock({false, false}), 2u);  // none free: appended
+    EXPECT_EQ(FindFreeLock({}), 0u);
+}
+
+TEST(CheckNLDConflict, AFreeRecordIsNoLockWhateverItsMode) {
+    // A damaged record: free owner, but a name and a mode.
+    std::vector<LockEntry> records = {LockEntry{"A", 1, 2, kFree, 15}};
+    LockEntry conflict;
+    std::vector<bool> free;
+    EXPECT_EQ(CheckNLDConflict(records, lockOf("A", 15), conflict, free), -1);
+    EXPECT_EQ(FindFreeLock(free), 0u);
+}
+
+TEST(LockFileNo, SpreadsOverTwentyFiles) {
+    std::set<uint32_t> seen;
+    for (int k = 0; k < 2000; ++k) {
+        uint32_t n = LockFileNo(("NLD" + std::to_string(k)).c_str(), k % 7, -k);
+        ASSERT_LT(n, 20u);
+        seen.insert(n);
+    }
+    EXPECT_EQ(seen.size(), 20u);
+}
+
+}  // namespace
+}  // namespace zrt

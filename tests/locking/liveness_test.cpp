@@ -1,0 +1,86 @@
+#include "locking/liveness.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "locking/formats.h"
+#include "locking/lock_codes.h"
+#include "locking_world.h"
+
+namespace zrt {
+namespace {
+
+using test::LockingWorld;
+
+TEST(isLocked, ASlotIsAliveExactlyWhileItsProcessHoldsItsFile) {
+    LockingWorld world;
+    bool alive = true;
+    EXPECT_EQ(isLocked(0, world.root(), alive), kOk);
+    EXPECT_FALSE(alive);  // never created
+
+    test::ChildProcess child = world.start("a", {"login Ann", "signal in", "hold"});
+    ASSERT_TRUE(world.waitFor("a", "in"));
+    ASSERT_EQ(world.results("a").at(0), "0 0");
+    EXPECT_EQ(isLocked(0, world.root(), alive), kOk);
+    EXPECT_TRUE(alive);
+    EXPECT_EQ(isLocked(1, world.root(), alive), kOk);
+    EXPECT_FALSE(alive);
+
+    child.kill();
+    child.wait();
+    EXPECT_TRUE(test::exists(world.file("USR00000.LOG")));  // left behind, but nobody holds it
+    EXPECT_EQ(isLocked(0, world.root(), alive), kOk);
+    EXPECT_FALSE(alive);
+}
+
+TEST(LockRecord, TakesALeftOverFileButNotALiveOne) {
+    LockingWorld world;
+    RootObject& root = world.root();
+    test::writeFile(world.file("USR00002.LOG"), "left over by a dead process");
+    test::ChildProcess child = world.start("a", {"login Ann", "signal in", "hold"});
+    ASSERT_TRUE(world.waitFor("a", "in"));
+    const std::string childFile = test::readFile(world.file("USR00000.LOG"));
+    ASSERT_EQ(childFile.size(), 4u);
+
+    EXPECT_EQ(LockRecord(0, root), kSlotHeld);
+    EXPECT_EQ(test::readFile(world.file("USR00000.LOG")), childFile);  // not emptied
+    EXPECT_FALSE(root.locking.userFile.isOpen());
+
+    ASSERT_EQ(LockRecord(2, root), kOk);
+    std::string mine = test::readFile(world.file("USR00002.LOG"));
+    ASSERT_EQ(mine.size(), 4u);
+    EXPECT_EQ(LoadLittle32(reinterpret_cast<const uint8_t*>(mine.data())), root.processId);
+    EXPECT_EQ(LockRecord(3, root), kSlotHeld);  // one per-user file per process
+
+    EXPECT_EQ(UnlockRecord(2, root), kOk);
+    EXPECT_FALSE(test::exists(world.file("USR00002.LOG")));
+    EXPECT_EQ(UnlockRecord(2, root), kNoUserFile);
+}
+
+TEST(isLocked, OwnLoginIsLostWhenItsFileNoLongerHoldsOurId) {
+    struct Case {
+        const char* name;
+        void (*spoil)(const std::string& path);
+    };
+    const Case cases[] = {
+        {"intact", [](const std::string&) {}},
+        {"taken over", [](const std::string& p) { test::writeFile(p, "\x01\x02\x03\x04"); }},
+        {"emptied", [](const std::string& p) { test::writeFile(p, ""); }},
+        {"deleted", [](const std::string& p) { std::filesystem::remove(p); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LockingWorld world;
+        RootObject& root = world.root();
+        ASSERT_EQ(LockRecord(1, root), kOk);
+        root.locking.ownSlot = 1;
+        c.spoil(world.file("USR00001.LOG"));
+        bool alive = false;
+        EXPECT_EQ(isLocked(1, root, alive), std::string(c.name) == "intact" ? Code(kOk) : Code(kLoginLost));
+        EXPECT_TRUE(alive);
+    }
+}
+
+}  // namespace
+}  // namespace zrt
