@@ -87,6 +87,12 @@ ZRT_PUBLIC uint32_t ZRT_API Init(const char* registryBase, const char* iniPath);
 ZRT_PUBLIC uint32_t ZRT_API CalculateCRC32(const void* data, uint32_t count, uint32_t crc);
 
 /* ---- dates --------------------------------------------------------------------------- */
+ZRT_PUBLIC APLArray* ZRT_API myDate(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API DateToYMD(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API DateToYWD(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API DateFromYMD(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API DateFromYWD(APLArray* arg);
+ZRT_PUBLIC uint32_t ZRT_CDECL DateInit(int32_t selector, const char* text);
 
 /* ---- text-matrix utilities ----------------------------------------------------------- */
 
