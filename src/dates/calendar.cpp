@@ -40,7 +40,8 @@ YearMonthDay YmdOfDay(int32_t day) {
     int64_t h = ((t - 1461 * y + 7) >> 2) * 100;
     int64_t m = (h - 59) / 3060;
     return {static_cast<int32_t>(100 * c + y + (m >= 10 ? 1 : 0)),
-            static_cast<int32_t>((m + 2) % 12 + 1), static_cast<int32_t>((h - 3060 * m + 41) / 100)};
+            static_cast<int32_t>((m + 2) % 12 + 1),
+            static_cast<int32_t>((h - 3060 * m + 41) / 100)};
 }
 
 int32_t DayOfYmd(int32_t year, int32_t month, int32_t day) {

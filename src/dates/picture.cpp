@@ -1,6 +1,8 @@
 #include "dates/picture.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 
 #include "dates/calendar.h"
 #include "dates/names.h"
@@ -37,22 +39,28 @@ struct TokenText {
 // In the order they are tried: the first that matches wins (YYYY before YY, MONTH before MON,
 // DDD before DD).
 constexpr TokenText kTokens[] = {
-    {"YYYY", DateToken::Year},       {"YY", DateToken::ShortYear},     {"MM", DateToken::Month},
-    {"MONTH", DateToken::MonthName}, {"MON", DateToken::MonthAbbrev},  {"DDD", DateToken::YearDay},
-    {"DD", DateToken::Day},          {"WEEKDAY", DateToken::WeekdayName}, {"DAY", DateToken::DayAbbrev},
-    {"HR", DateToken::Hour},         {"MN", DateToken::Minute},        {"QR", DateToken::Quarter},
-    {"SC", DateToken::Second},       {"PP", DateToken::Period},        {"DX", DateToken::PlainDay},
-    {"SX", DateToken::Suffix},
+    {"YYYY", DateToken::Year},          {"YY", DateToken::ShortYear},
+    {"MM", DateToken::Month},           {"MONTH", DateToken::MonthName},
+    {"MON", DateToken::MonthAbbrev},    {"DDD", DateToken::YearDay},
+    {"DD", DateToken::Day},             {"WEEKDAY", DateToken::WeekdayName},
+    {"DAY", DateToken::DayAbbrev},      {"HR", DateToken::Hour},
+    {"MN", DateToken::Minute},          {"QR", DateToken::Quarter},
+    {"SC", DateToken::Second},          {"PP", DateToken::Period},
+    {"DX", DateToken::PlainDay},        {"SX", DateToken::Suffix},
 };
 
+// The numbered pictures, used exactly as listed (the q of 9 is no token and is copied).
 constexpr const char* kNumbered[36] = {
-    "DD/MM/YY",   "DD.MM.YY",   "MM/DD/YY",   "MM.DD.YY",   "DD/MM",      "DD.MM",
-    "MM/DD",      "MM.DD",      "QRqYY",      "MON YY",     "YYMM",       "MON-YY",
-    "YYPP",       "YY-QR",      "YYYY",       "DD-MON-YY",  "DD MON YY",  "DAY",
-    "WEEKDAY",    "DAY DD-MON-YY", "YY-MM-DD", "YYYY-MM-DD", "YYMMDD",    "YYYYMMDD",
-    "HR:MN",      "DAY DD-MON-YY HR:MN",      "DAY DD-MON-YYYY HR:MN",
-    "WEEKDAY, DXSX MONTH YYYY, HR:MN",        "DD-MM-YYYY", "MM-DD-YYYY", "DDMMYYYY",
-    "MMDDYYYY",   "DD/MM/YYYY", "MM/DD/YYYY", "DD.MM.YYYY", "MM.DD.YYYY",
+    "DD/MM/YY", "DD.MM.YY", "MM/DD/YY", "MM.DD.YY",                 // 1-4
+    "DD/MM", "DD.MM", "MM/DD", "MM.DD",                             // 5-8
+    "QRqYY", "MON YY", "YYMM", "MON-YY",                            // 9-12
+    "YYPP", "YY-QR", "YYYY", "DD-MON-YY",                           // 13-16
+    "DD MON YY", "DAY", "WEEKDAY", "DAY DD-MON-YY",                 // 17-20
+    "YY-MM-DD", "YYYY-MM-DD", "YYMMDD", "YYYYMMDD",                 // 21-24
+    "HR:MN", "DAY DD-MON-YY HR:MN", "DAY DD-MON-YYYY HR:MN",        // 25-27
+    "WEEKDAY, DXSX MONTH YYYY, HR:MN", "DD-MM-YYYY", "MM-DD-YYYY",  // 28-30
+    "DDMMYYYY", "MMDDYYYY", "DD/MM/YYYY",                           // 31-33
+    "MM/DD/YYYY", "DD.MM.YYYY", "MM.DD.YYYY",                       // 34-36
 };
 
 bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
@@ -105,7 +113,11 @@ DateFields FieldsOfValue(double value) {
     if (!(value >= 0)) value = 0;  // NaN included
     if (value >= 10000000) value = 10000000;
     auto day = static_cast<int32_t>(value);
-    auto seconds = static_cast<int32_t>((value - day) * 86400);
+    // A time within ten microseconds below a whole second is that second: date values that APL
+    // code computes as day + (h×3600 + m×60 + s) ÷ 86400 come back a hair short, and the 80-bit
+    // arithmetic of 32-bit x86 would otherwise drop other seconds than the 64-bit build.
+    auto seconds = static_cast<int32_t>(std::floor((value - day) * 86400 + 1e-5));
+    seconds = std::min(seconds, 86399);
     YearMonthDay ymd = YmdOfDay(day);
     return {ymd.year,          ymd.month,           ymd.day,     DayOfYear(day), (day + 1) % 7,
             seconds / 3600, seconds % 3600 / 60, seconds % 60};

@@ -20,7 +20,9 @@ struct DateFields {
     int32_t hour, minute, second;
 };
 
-// Values below 0 and non-numbers count as 0, values from 10000000 up as 10000000.
+// Values below 0 and non-numbers count as 0, values from 10000000 up as 10000000. The seconds
+// of the time are whole: the fraction is dropped, except that a time within ten microseconds
+// below a whole second counts as that second.
 DateFields FieldsOfValue(double value);
 
 // The format of picture number 1 to 36, or null.

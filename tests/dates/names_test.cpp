@@ -34,7 +34,8 @@ TEST_F(Names, EachSelectorSetsItsOwnList) {
     const Case cases[] = {
         {1, "/Januar/Februar/Marz/April/Mai/Juni/Juli/August/September/Oktober/November/Dezember/",
          true, true, 3, "Marz"},
-        {2, ",Sonntag,Montag,Dienstag,Mittwoch,Donnerstag,Freitag,Samstag,", true, false, 1, "Montag"},
+        {2, ",Sonntag,Montag,Dienstag,Mittwoch,Donnerstag,Freitag,Samstag,", true, false, 1,
+         "Montag"},
         {3, "|Ja|Fe|Mr|Ap|My|Jn|Jl|Au|Se|Oc|No|De|", false, true, 12, "De"},
         {4, "/So/Mo/Di/Mi/Do/Fr/Sa/", false, false, 6, "Sa"},
         {0, "-A-B-C-D-E-F-G-", false, false, 0, "A"},    // any other selector: short days

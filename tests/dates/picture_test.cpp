@@ -66,6 +66,9 @@ TEST_F(PictureTest, FieldsOfTheDay) {
         {"YY-QR", on(1999, 5, 10), "99-2"},
         {"HR:MN:SC", 0.5 + 61.0 / 86400, "12:01:01"},
         {"HR:MN:SC", 0.999999, "23:59:59"},
+        {"HR:MN:SC", (13 * 3600 + 7 * 60 + 59) / 86400.0, "13:07:59"},
+        {"HR:MN:SC", 0.5 + 0.999 / 86400, "12:00:00"},  // a millisecond short is short
+        {"HR:MN:SC", 1 - 1e-15, "23:59:59"},
         {"DX", on(2000, 1, 5), "5"},
         {"YYYY", 0, "1900"},
         {"YY", on(2005, 1, 1), "05"},
@@ -77,6 +80,13 @@ TEST_F(PictureTest, FieldsOfTheDay) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.format) + " of " + std::to_string(c.value));
         EXPECT_EQ(print(c.format, c.value), c.expected);
+    }
+}
+
+TEST_F(PictureTest, EverySecondOfADayComputedInFloatingPointPrintsAsItself) {
+    for (int32_t s = 0; s < 86400; ++s) {
+        DateFields f = FieldsOfValue(45000 + s / 86400.0);
+        if (f.hour * 3600 + f.minute * 60 + f.second != s) FAIL() << "second " << s;
     }
 }
 
