@@ -95,6 +95,10 @@ ZRT_PUBLIC APLArray* ZRT_API DateFromYWD(APLArray* arg);
 ZRT_PUBLIC uint32_t ZRT_CDECL DateInit(int32_t selector, const char* text);
 
 /* ---- text-matrix utilities ----------------------------------------------------------- */
+ZRT_PUBLIC APLArray* ZRT_API WildIota(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API DllSep(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API DllCntCols(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API RowFind(APLArray* arg);
 
 /* ---- file-system utilities ----------------------------------------------------------- */
 
