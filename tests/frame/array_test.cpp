@@ -68,9 +68,9 @@ TEST(AllocArrayOfSQType, MapsLogicalTypesToBlockTypes) {
 
 TEST(FreeArray, LeavesBlocksOfOtherOwnersAlone) {
     // A block owned by the interpreter, holding one of ours: neither may be freed.
-    auto* foreign = static_cast<APLArray*>(std::calloc(1, 16));
-    uint32_t one = 1;
-    writeHeader(foreign, 4, kNested, 1, &one, 0);
+    uint32_t one = 1, words = blockWordsFor(kNested, 1, one);
+    auto* foreign = static_cast<APLArray*>(std::calloc(words, 4));
+    writeHeader(foreign, words, kNested, 1, &one, 0);
     ArrayPtr ours(allocScalar(kInt32));
     setSlot(foreign, 0, ours.get());
     FreeArray(foreign);  // must not touch ours (ASan would report a double free below)

@@ -130,3 +130,25 @@ TEST(Init, MissingTranslationFileFailsAndLeavesNoRoot) {
 
 }  // namespace
 }  // namespace zrt
+
+namespace zrt {
+namespace {
+
+TEST(Init, NullArgumentsMeanTheDefaults) {
+    test::LibraryEnv env;
+    env.writeIdentityTranslation();
+    EXPECT_EQ(Init(nullptr, nullptr), 0u);
+    EXPECT_EQ(CurrentRoot()->registryBase, "Software\\Morvane\\Plenvia8\\Anvelo");
+}
+
+TEST(Init, GarbageRegistryFileGivesDefaults) {
+    test::LibraryEnv env;
+    env.writeIdentityTranslation();
+    test::writeFile(env.file("hkcu.ini"), std::string("\0\xff[\n=\n[[]]\nSlack\n=5\n", 20) +
+                                              std::string(100000, 'x'));
+    EXPECT_EQ(env.init(), 0u);
+    EXPECT_EQ(CurrentRoot()->slack, 100u);
+}
+
+}  // namespace
+}  // namespace zrt

@@ -91,9 +91,9 @@ TEST(TranslateInPlace, CountIsSixteenBits) {
 TEST(InitTranslation, BuildsBothTablesFromTheRegistryFile) {
     test::LibraryEnv env;
     env.setUserValue("Main", "APLUNICODE", "sets.ini");
-    test::writeFile(env.file("sets.ini"), "[Charsets]\nDYALOG=APLSET\nHOST=HOSTSET\n" +
+    test::writeFile(env.file("sets.ini"), "[Charsets]\nDYALOG=APLSET\nHOST=WINSET\n" +
                                               section("APLSET", {{1, 2}, {2, 1}}) +
-                                              section("HOSTSET", {}));
+                                              section("WINSET", {}));
     ASSERT_EQ(env.init(), 0u);
     EXPECT_EQ(APLToHost[1], 2);
     EXPECT_EQ(HostToAPL[2], 1);
@@ -101,6 +101,45 @@ TEST(InitTranslation, BuildsBothTablesFromTheRegistryFile) {
     EXPECT_TRUE(DyalogCharset().sameAs(CharsetName::of("APLSET")));
     InstallTable(HostToAPL, nullptr);
     InstallTable(APLToHost, nullptr);
+}
+
+}  // namespace
+}  // namespace zrt
+
+namespace zrt {
+namespace {
+
+TEST(LoadTimeTables, BuiltFromTheDefaultKeyOrLeftIdentity) {
+    test::LibraryEnv env;
+    InstallTablesAtLoad();  // no APLUNICODE value at all
+    std::string log = test::readFile("aplsrv.log");
+    EXPECT_NE(log.find("  Can not read APLUNICODE from Environment\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("  ReadXlate returns: -1\n"), std::string::npos) << log;
+    EXPECT_EQ(APLToHost[200], 200);
+
+    env.setUserValue("Main", "APLUNICODE", "load.ini");
+    test::writeFile(env.file("load.ini"), "[Charsets]\nDYALOG=AAA\nHOST=BBB\n" +
+                                              section("AAA", {{200, 201}, {201, 200}}) +
+                                              section("BBB", {}));
+    InstallTablesAtLoad();
+    EXPECT_EQ(APLToHost[200], 201);
+    EXPECT_EQ(HostToAPL[201], 200);
+
+    test::writeFile(env.file("load.ini"), "[Charsets]\nDYALOG=AAA\nHOST=BBB\n" + section("BBB", {}));
+    InstallTablesAtLoad();  // AAA has no DefaultChar: both tables become the identity
+    EXPECT_EQ(APLToHost[200], 200);
+    EXPECT_EQ(HostToAPL[201], 201);
+}
+
+TEST(InitTranslation, GarbageFilesNeverCrash) {
+    test::LibraryEnv env;
+    std::string garbage;
+    for (int k = 0; k < 5000; ++k) garbage += static_cast<char>((k * 7919) % 251 + 1);
+    test::writeFile(env.file("APLUNICD.INI"), "[Charsets]\nDYALOG=X\nHOST=Y\n[X]\n" + garbage);
+    EXPECT_EQ(env.init(), 10036u);
+    test::writeFile(env.file("APLUNICD.INI"), garbage);
+    EXPECT_EQ(env.init(), 10036u);
+    EXPECT_EQ(CurrentRoot(), nullptr);
 }
 
 }  // namespace

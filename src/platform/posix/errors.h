@@ -1,0 +1,20 @@
+// errno to Windows system error numbers: the one mapping of the POSIX platform layer.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace platform::posix {
+
+// The Windows error number for an errno value.
+SysError sysErrorOf(int error);
+
+// The same for a failure that concerns path: a missing name is "file not found" (2) when its
+// directory exists and "path not found" (3) when a directory on the way is missing.
+SysError pathErrorOf(int error, const std::string& path);
+
+// errno as it stands now.
+SysError lastSysError();
+
+}  // namespace platform::posix

@@ -1,0 +1,239 @@
+// Share modes between opens of one file, in one process and across processes, and deletes and
+// moves of files that someone holds open.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/platform.h"
+#include "support/test_support.h"
+
+using namespace platform;
+using zrt::test::ChildProcess;
+using zrt::test::TempDir;
+
+namespace {
+
+// The child's open, reported through a file: holds path with access and share until the file
+// named by the fourth argument appears. Writes its open's error number into the ready file.
+ZRT_CHILD_ROLE(hold_open) {
+    const std::string& path = args.at(0);
+    File f;
+    SysError e = File::open(path, std::stoul(args.at(1)), std::stoul(args.at(2)),
+                            Disposition::OpenExisting, f);
+    // Written aside and renamed, so that the parent never reads a half-written report.
+    zrt::test::writeFile(path + ".ready.tmp", std::to_string(e));
+    std::rename((path + ".ready.tmp").c_str(), (path + ".ready").c_str());
+    if (e != kOk) return 1;
+    if (!zrt::test::waitForFile(args.at(3), 60000)) return 2;
+    return f.close() == kOk ? 0 : 3;
+}
+
+// Many rounds of: open with share mode none, mark being inside by creating a directory next to
+// the file, yield, unmark, close. A second process inside at the same time finds the mark (even
+// one that holds a file deleted from under the path meanwhile); the exit status counts such
+// rounds (at most 100).
+ZRT_CHILD_ROLE(exclusive_rounds) {
+    const std::string& path = args.at(0);
+    std::string inside = path + ".inside";
+    int overlaps = 0;
+    for (int done = 0; done < 200;) {
+        File f;
+        SysError e = File::open(path, kReadWrite, kShareNone, Disposition::OpenAlways, f);
+        if (e == kSharingViolation || e == kFileNotFound) continue;
+        if (e != kOk) return 101;
+        bool alone = mkdir(inside.c_str(), 0700) == 0;
+        usleep(50);
+        if (alone) rmdir(inside.c_str());
+        else ++overlaps;
+        ++done;
+    }
+    return overlaps > 100 ? 100 : overlaps;
+}
+
+// Deletes the file over and over while others open it.
+ZRT_CHILD_ROLE(delete_rounds) {
+    for (int k = 0; k < 2000; ++k) {
+        deleteFile(args.at(0));
+        usleep(20);
+    }
+    return 0;
+}
+
+// A child that holds path open; started() and the child's own open result are checked.
+class Holder {
+public:
+    Holder(const std::string& path, uint32_t access, uint32_t share)
+        : path_(path), release_(path + ".release") {
+        child_ = ChildProcess::start("hold_open", {path, std::to_string(access),
+                                                   std::to_string(share), release_});
+        opened_ = zrt::test::waitForFile(path + ".ready") &&
+                  zrt::test::readFile(path + ".ready") == "0";
+    }
+    bool opened() const { return opened_; }
+    int release() {
+        zrt::test::writeFile(release_, "");
+        return child_.wait();
+    }
+    void kill() { child_.kill(); }
+
+private:
+    std::string path_, release_;
+    ChildProcess child_;
+    bool opened_ = false;
+};
+
+SysError openError(const std::string& path, uint32_t access, uint32_t share,
+                   Disposition disposition = Disposition::OpenExisting) {
+    File f;
+    return File::open(path, access, share, disposition, f);
+}
+
+TEST(ShareModes, ConflictsFollowTheWindowsRuleWithinOneProcess) {
+    struct Case {
+        const char* name;
+        uint32_t firstAccess, firstShare, secondAccess, secondShare;
+        SysError expected;
+    } const cases[] = {
+        {"readers sharing read", kRead, kShareRead, kRead, kShareRead, kOk},
+        {"reader denies write to a writer", kRead, kShareRead, kReadWrite, kShareReadWrite,
+         kSharingViolation},
+        {"writer may not deny the reader already there", kRead, kShareReadWrite, kReadWrite,
+         kShareWrite, kSharingViolation},
+        {"writer sharing write allows another writer", kWrite, kShareReadWrite, kWrite,
+         kShareReadWrite, kOk},
+        {"share none refuses any second open", kRead, kShareNone, kRead, kShareReadWrite,
+         kSharingViolation},
+        {"second open may not deny the first one's write", kWrite, kShareReadWrite, kRead,
+         kShareRead, kSharingViolation},
+        {"write-only share lets a writer in", kRead, kShareWrite, kWrite, kShareReadWrite, kOk},
+        {"write-only share keeps a reader out", kRead, kShareWrite, kRead, kShareReadWrite,
+         kSharingViolation},
+        {"full sharing on both sides", kReadWrite, kShareReadWrite, kReadWrite,
+         kShareReadWrite, kOk},
+    };
+    TempDir dir;
+    std::string path = dir.file("f");
+    zrt::test::writeFile(path, "x");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        File first;
+        ASSERT_EQ(File::open(path, c.firstAccess, c.firstShare, Disposition::OpenExisting, first),
+                  kOk);
+        EXPECT_EQ(openError(path, c.secondAccess, c.secondShare), c.expected);
+    }
+    EXPECT_EQ(openError(path, kReadWrite, kShareNone), kOk) << "every open was released";
+}
+
+TEST(ShareModes, ExclusiveOpenInAnotherProcessBlocksUntilItCloses) {
+    TempDir dir;
+    std::string path = dir.file("user.log");
+    zrt::test::writeFile(path, "1234");
+    Holder holder(path, kReadWrite, kShareNone);
+    ASSERT_TRUE(holder.opened());
+    EXPECT_EQ(openError(path, kRead, kShareReadWrite), kSharingViolation);
+    EXPECT_EQ(openError(path, kReadWrite, kShareNone, Disposition::CreateAlways),
+              kSharingViolation);
+    EXPECT_EQ(zrt::test::readFile(path), "1234") << "a refused CreateAlways empties nothing";
+    EXPECT_EQ(holder.release(), 0);
+    EXPECT_EQ(openError(path, kReadWrite, kShareNone), kOk);
+}
+
+TEST(ShareModes, KilledProcessReleasesItsOpens) {
+    TempDir dir;
+    std::string path = dir.file("user.log");
+    zrt::test::writeFile(path, "");
+    Holder holder(path, kReadWrite, kShareNone);
+    ASSERT_TRUE(holder.opened());
+    ASSERT_EQ(openError(path, kReadWrite, kShareNone), kSharingViolation);
+    holder.kill();
+    EXPECT_EQ(openError(path, kReadWrite, kShareNone), kOk);
+}
+
+TEST(ShareModes, CompatibleOpensInAnotherProcessSucceed) {
+    TempDir dir;
+    std::string path = dir.file("data");
+    zrt::test::writeFile(path, "abc");
+    Holder holder(path, kRead, kShareRead);
+    ASSERT_TRUE(holder.opened());
+    EXPECT_EQ(openError(path, kRead, kShareRead), kOk);
+    EXPECT_EQ(openError(path, kRead, kShareReadWrite), kOk)
+        << "allowing writers is no conflict while nobody writes";
+    EXPECT_EQ(openError(path, kReadWrite, kShareReadWrite), kSharingViolation);
+    EXPECT_EQ(openError(path, kRead, kShareWrite), kSharingViolation)
+        << "may not deny the other open's read";
+    EXPECT_EQ(holder.release(), 0);
+}
+
+TEST(ShareModes, DeleteAndMoveOfAFileHeldElsewhereFailAndLeaveItInPlace) {
+    TempDir dir;
+    std::string path = dir.file("held"), moved = dir.file("moved");
+    zrt::test::writeFile(path, "content");
+    // Even full sharing does not allow deleting: Windows would need a delete share.
+    Holder holder(path, kRead, kShareReadWrite);
+    ASSERT_TRUE(holder.opened());
+    EXPECT_EQ(deleteFile(path), kSharingViolation);
+    EXPECT_EQ(moveFile(path, moved), kSharingViolation);
+    EXPECT_EQ(zrt::test::readFile(path), "content");
+    EXPECT_FALSE(zrt::test::exists(moved));
+    EXPECT_EQ(holder.release(), 0);
+    EXPECT_EQ(moveFile(path, moved), kOk);
+    EXPECT_EQ(deleteFile(moved), kOk);
+}
+
+TEST(ShareModes, DeleteAndMoveOfAFileOpenInThisProcessFail) {
+    TempDir dir;
+    std::string path = dir.file("f");
+    zrt::test::writeFile(path, "");
+    {
+        File f;
+        ASSERT_EQ(File::open(path, kRead, kShareReadWrite, Disposition::OpenExisting, f), kOk);
+        EXPECT_EQ(deleteFile(path), kSharingViolation);
+        EXPECT_EQ(moveFile(path, dir.file("g")), kSharingViolation);
+    }
+    EXPECT_EQ(deleteFile(path), kOk);
+}
+
+TEST(ShareModes, ExclusiveOpensOfSeveralProcessesNeverOverlap) {
+    TempDir dir;
+    std::string path = dir.file("contended");
+    ChildProcess a = ChildProcess::start("exclusive_rounds", {path});
+    ChildProcess b = ChildProcess::start("exclusive_rounds", {path});
+    ChildProcess c = ChildProcess::start("exclusive_rounds", {path});
+    EXPECT_EQ(a.wait(), 0);
+    EXPECT_EQ(b.wait(), 0);
+    EXPECT_EQ(c.wait(), 0);
+}
+
+TEST(ShareModes, ExclusiveOpensNeverOverlapWhileTheFileIsDeletedBetweenThem) {
+    TempDir dir;
+    std::string path = dir.file("contended");
+    ChildProcess a = ChildProcess::start("exclusive_rounds", {path});
+    ChildProcess b = ChildProcess::start("exclusive_rounds", {path});
+    ChildProcess deleter = ChildProcess::start("delete_rounds", {path});
+    EXPECT_EQ(a.wait(), 0);
+    EXPECT_EQ(b.wait(), 0);
+    EXPECT_EQ(deleter.wait(), 0);
+}
+
+TEST(ShareModes, OpenAfterTheFileWasReplacedSeesTheNewFile) {
+    TempDir dir;
+    std::string path = dir.file("f");
+    zrt::test::writeFile(path, "old");
+    File held;
+    ASSERT_EQ(File::open(path, kRead, kShareNone, Disposition::OpenExisting, held), kOk);
+    // Replaced behind the emulation's back (another program): the new file is not held.
+    ASSERT_EQ(std::rename(path.c_str(), dir.file("old").c_str()), 0);
+    zrt::test::writeFile(path, "new");
+    File f;
+    ASSERT_EQ(File::open(path, kRead, kShareNone, Disposition::OpenExisting, f), kOk);
+    char text[3];
+    uint32_t got = 0;
+    EXPECT_EQ(f.read(text, 3, got), kOk);
+    EXPECT_EQ(std::string(text, got), "new");
+}
+
+}  // namespace
