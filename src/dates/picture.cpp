@@ -119,8 +119,14 @@ DateFields FieldsOfValue(double value) {
     auto seconds = static_cast<int32_t>(std::floor((value - day) * 86400 + 1e-5));
     seconds = std::min(seconds, 86399);
     YearMonthDay ymd = YmdOfDay(day);
-    return {ymd.year,          ymd.month,           ymd.day,     DayOfYear(day), (day + 1) % 7,
-            seconds / 3600, seconds % 3600 / 60, seconds % 60};
+    return {.year = ymd.year,
+            .month = ymd.month,
+            .day = ymd.day,
+            .dayOfYear = DayOfYear(day),
+            .weekday = (day + 1) % 7,  // 0 Sunday: day 0 was a Monday
+            .hour = seconds / 3600,
+            .minute = seconds % 3600 / 60,
+            .second = seconds % 60};
 }
 
 const char* NumberedFormat(int32_t number) {
