@@ -101,6 +101,23 @@ ZRT_PUBLIC APLArray* ZRT_API DllCntCols(APLArray* arg);
 ZRT_PUBLIC APLArray* ZRT_API RowFind(APLArray* arg);
 
 /* ---- file-system utilities ----------------------------------------------------------- */
+/* Listings: Dir and DirX start one, DirMore and DirMoreX continue it. The buffer holds size + 1
+ * bytes; entries are 14 (Dir) or 45 (DirX) characters. 0 while entries remain, else the system
+ * error that ended the listing (18 at its end). */
+ZRT_PUBLIC uint32_t ZRT_API Dir(const char* pattern, int32_t size, char* buffer);
+ZRT_PUBLIC uint32_t ZRT_API DirMore(int32_t size, char* buffer);
+ZRT_PUBLIC uint32_t ZRT_API DirX(const char* pattern, int32_t size, char* buffer);
+ZRT_PUBLIC uint32_t ZRT_API DirMoreX(int32_t size, char* buffer);
+/* 0, or the system error number. */
+ZRT_PUBLIC uint32_t ZRT_API WRename(const char* oldPath, const char* newPath);
+ZRT_PUBLIC uint32_t ZRT_API Erase(const char* path);
+ZRT_PUBLIC uint32_t ZRT_API Copy(const char* source, const char* destination);
+/* 0, or 10005 with the outputs 12345678, 0, 0, 0. */
+ZRT_PUBLIC uint32_t ZRT_API APLGetVersion(uint32_t* platformId, uint32_t* major, uint32_t* minor,
+                                          uint32_t* build);
+/* 1 with the chosen folder in buffer (260 bytes), 0 when cancelled or without a desktop. */
+ZRT_PUBLIC uint32_t ZRT_API BrowseDirectory(const char* title, const char* startFolder,
+                                            char* buffer, void* owner);
 
 #ifdef __cplusplus
 }

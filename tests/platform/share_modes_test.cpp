@@ -40,10 +40,13 @@ ZRT_CHILD_ROLE(exclusive_rounds) {
     const std::string& path = args.at(0);
     std::string inside = path + ".inside";
     int overlaps = 0;
-    for (int done = 0; done < 200;) {
+    for (int done = 0; done < 150;) {
         File f;
         SysError e = File::open(path, kReadWrite, kShareNone, Disposition::OpenAlways, f);
-        if (e == kSharingViolation || e == kFileNotFound) continue;
+        if (e == kSharingViolation) {
+            usleep(100);
+            continue;
+        }
         if (e != kOk) return 101;
         bool alone = mkdir(inside.c_str(), 0700) == 0;
         usleep(50);

@@ -14,6 +14,7 @@ constexpr SysError kNotSupported = 50;
 constexpr SysError kSeekOnDevice = 132;
 constexpr SysError kBusy = 170;
 constexpr SysError kFileTooLarge = 223;
+constexpr SysError kNoAccess = 998;  // an invalid buffer address
 constexpr SysError kIoDevice = 1117;
 constexpr SysError kCantResolveFilename = 1921;
 
@@ -57,6 +58,7 @@ SysError sysErrorOf(int error) {
     case EBUSY: return kBusy;
     case EFBIG:
     case EOVERFLOW: return kFileTooLarge;
+    case EFAULT: return kNoAccess;
     case EIO: return kIoDevice;
     case ELOOP: return kCantResolveFilename;
     default: return kGenFailure;

@@ -73,13 +73,15 @@ std::vector<IniSection> parseIni(const std::string& text) {
 
 SysError readIniFile(const std::string& path, std::vector<IniSection>& sections) {
     sections.clear();
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    // O_NONBLOCK: a pipe in place of the file reads as empty instead of waiting.
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!fd.valid()) return pathErrorOf(errno, path);
     std::string text;
     char buffer[8192];
     for (;;) {
         ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) break;
         if (n < 0) return lastSysError();  // a directory reads as EISDIR
         if (n == 0) break;
         text.append(buffer, static_cast<size_t>(n));

@@ -80,10 +80,14 @@ SysError copyFile(const std::string& from, const std::string& to, bool failIfExi
     struct stat source, target;
     if (stat(from.c_str(), &source) != 0) return pathErrorOf(errno, from);
     if (S_ISDIR(source.st_mode)) return kAccessDenied;
-    // Copying a file onto itself would empty it before reading it.
-    if (stat(to.c_str(), &target) == 0 && source.st_dev == target.st_dev &&
-        source.st_ino == target.st_ino)
-        return failIfExists ? kFileExists : kSharingViolation;
+    if (stat(to.c_str(), &target) == 0) {
+        if (failIfExists) return kFileExists;
+        // Copying a file onto itself would empty it before reading it.
+        if (source.st_dev == target.st_dev && source.st_ino == target.st_ino)
+            return kSharingViolation;
+        // Windows does not overwrite a read-only file.
+        if (!(target.st_mode & S_IWUSR)) return kAccessDenied;
+    }
     File in, out;
     if (SysError e = File::open(from, kRead, kShareReadWrite, Disposition::OpenExisting, in))
         return e;

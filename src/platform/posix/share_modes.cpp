@@ -61,36 +61,67 @@ enum LockByte : off_t { kGate, kOpen, kReads, kWrites, kDeniesRead, kDeniesWrite
 constexpr int kReopens = 8;
 constexpr long kGateWaitNs = 2000L * 1000 * 1000;
 
-// What an open holds and what it must not meet.
+// Sets of lock bytes: bit n stands for kBase + n.
+using ByteSet = unsigned;
+constexpr ByteSet bit(LockByte b) { return 1u << b; }
+
+// What an open holds, and whose holders it must not meet.
 struct Claim {
-    bool reads, writes, deniesRead, deniesWrite;
+    ByteSet holds, probes;
 };
 
 Claim claimOf(uint32_t access, uint32_t share) {
-    return {(access & kRead) != 0, (access & kWrite) != 0, (share & kShareRead) == 0,
-            (share & kShareWrite) == 0};
+    // Each access I take meets the holders that deny it, each access I deny its holders.
+    struct {
+        bool mine;
+        LockByte held, probed;
+    } const parts[] = {{(access & kRead) != 0, kReads, kDeniesRead},
+                       {(access & kWrite) != 0, kWrites, kDeniesWrite},
+                       {(share & kShareRead) == 0, kDeniesRead, kReads},
+                       {(share & kShareWrite) == 0, kDeniesWrite, kWrites}};
+    Claim c{bit(kOpen), 0};
+    for (const auto& p : parts) {
+        if (!p.mine) continue;
+        c.holds |= bit(p.held);
+        c.probes |= bit(p.probed);
+    }
+    return c;
 }
 
-struct flock lockRequest(LockByte byte, short type) {
+// Calls f(first byte, count) for each run of neighbouring bytes of set, so that one lock call
+// covers a run; stops at the first failure.
+template <class F>
+SysError forEachRun(ByteSet set, F f) {
+    for (off_t b = 0; set >> b; ++b) {
+        if (!((set >> b) & 1)) continue;
+        off_t end = b;
+        while ((set >> end) & 1) ++end;
+        if (SysError e = f(b, end - b)) return e;
+        b = end;
+    }
+    return kOk;
+}
+
+struct flock lockRequest(off_t byte, off_t count, short type) {
     struct flock request {};  // l_pid must be 0 for the OFD commands
     request.l_type = type;
     request.l_whence = SEEK_SET;
     request.l_start = kBase + byte;
-    request.l_len = 1;
+    request.l_len = count;
     return request;
 }
 
-// Takes or drops (F_UNLCK) a lock on one byte without waiting; errno tells a refusal.
-bool setLock(int fd, LockByte byte, short type) {
-    struct flock request = lockRequest(byte, type);
+// Takes or drops (F_UNLCK) locks without waiting; errno tells a refusal.
+bool setLock(int fd, off_t byte, off_t count, short type) {
+    struct flock request = lockRequest(byte, count, type);
     while (fcntl(fd, F_OFD_SETLK, &request) != 0)
         if (errno != EINTR) return false;
     return true;
 }
 
-// Whether another open file description holds a lock on byte.
-SysError heldByOthers(int fd, LockByte byte, bool& held) {
-    struct flock request = lockRequest(byte, F_WRLCK);
+// Whether another open file description holds a lock on one of the bytes.
+SysError heldByOthers(int fd, off_t byte, off_t count, bool& held) {
+    struct flock request = lockRequest(byte, count, F_WRLCK);
     while (fcntl(fd, F_OFD_GETLK, &request) != 0)
         if (errno != EINTR) return lastSysError();
     held = request.l_type != F_UNLCK;
@@ -99,7 +130,7 @@ SysError heldByOthers(int fd, LockByte byte, bool& held) {
 
 SysError takeGate(int fd, bool exclusive) {
     long pauseNs = 20 * 1000, waitedNs = 0;
-    while (!setLock(fd, kGate, exclusive ? F_WRLCK : F_RDLCK)) {
+    while (!setLock(fd, kGate, 1, exclusive ? F_WRLCK : F_RDLCK)) {
         if (errno != EAGAIN && errno != EACCES) return lastSysError();
         if (waitedNs >= kGateWaitNs) return kSharingViolation;
         struct timespec pause = {0, pauseNs};
@@ -111,42 +142,25 @@ SysError takeGate(int fd, bool exclusive) {
 }
 
 SysError holdClaim(int fd, const Claim& claim) {
-    struct {
-        bool wanted;
-        LockByte byte;
-    } const bytes[] = {{true, kOpen},
-                       {claim.reads, kReads},
-                       {claim.writes, kWrites},
-                       {claim.deniesRead, kDeniesRead},
-                       {claim.deniesWrite, kDeniesWrite}};
-    for (const auto& b : bytes)
-        if (b.wanted && !setLock(fd, b.byte, F_RDLCK)) return lastSysError();
-    return kOk;
+    return forEachRun(claim.holds, [fd](off_t byte, off_t count) -> SysError {
+        return setLock(fd, byte, count, F_RDLCK) ? kOk : lastSysError();
+    });
 }
 
 // kSharingViolation when an open of another description conflicts with claim.
 SysError probeConflicts(int fd, const Claim& claim) {
-    struct {
-        bool mine;
-        LockByte theirs;
-    } const tests[] = {{claim.reads, kDeniesRead},
-                       {claim.writes, kDeniesWrite},
-                       {claim.deniesRead, kReads},
-                       {claim.deniesWrite, kWrites}};
-    for (const auto& t : tests) {
-        if (!t.mine) continue;
+    return forEachRun(claim.probes, [fd](off_t byte, off_t count) -> SysError {
         bool held = false;
-        if (SysError e = heldByOthers(fd, t.theirs, held)) return e;
-        if (held) return kSharingViolation;
-    }
-    return kOk;
+        if (SysError e = heldByOthers(fd, byte, count, held)) return e;
+        return held ? kSharingViolation : kOk;
+    });
 }
 
-// Whether fd is still the file that path names.
-bool stillAtPath(int fd, const std::string& path) {
-    struct stat mine, there;
-    return fstat(fd, &mine) == 0 && stat(path.c_str(), &there) == 0 &&
-           mine.st_dev == there.st_dev && mine.st_ino == there.st_ino;
+// Whether the file with status mine is still the one that path names.
+bool stillAtPath(const struct stat& mine, const std::string& path) {
+    struct stat there;
+    return stat(path.c_str(), &there) == 0 && mine.st_dev == there.st_dev &&
+           mine.st_ino == there.st_ino;
 }
 
 // The open flags of a disposition; emptying waits until the share modes allowed the open.
@@ -172,13 +186,15 @@ SysError openOnce(const std::string& path, uint32_t access, const Claim& claim,
                   Disposition disposition, Descriptor& out, bool& reopen) {
     reopen = false;
     int flags = openFlags(access, disposition);
-    Descriptor fd(::open(path.c_str(), flags, 0666));
+    // Without O_NONBLOCK a pipe would wait here for a partner, for ever.
+    Descriptor fd(::open(path.c_str(), flags | O_NONBLOCK, 0666));
     if (!fd.valid()) return errno == EEXIST ? kFileExists : pathErrorOf(errno, path);
     struct stat st;
     if (fstat(fd.get(), &st) != 0) return lastSysError();
-    if (S_ISDIR(st.st_mode)) return kAccessDenied;
+    if (S_ISDIR(st.st_mode) || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) return kAccessDenied;
+    if (fcntl(fd.get(), F_SETFL, 0) != 0) return lastSysError();  // O_NONBLOCK was the only one
     if (SysError e = takeGate(fd.get(), (flags & O_ACCMODE) == O_RDWR)) return e;
-    if (!stillAtPath(fd.get(), path)) {
+    if (!stillAtPath(st, path)) {
         reopen = true;
         return kOk;
     }
@@ -188,7 +204,7 @@ SysError openOnce(const std::string& path, uint32_t access, const Claim& claim,
         while (ftruncate(fd.get(), 0) != 0)
             if (errno != EINTR) return lastSysError();
     }
-    if (!setLock(fd.get(), kGate, F_UNLCK)) return lastSysError();
+    if (!setLock(fd.get(), kGate, 1, F_UNLCK)) return lastSysError();
     out = std::move(fd);
     return kOk;
 }
@@ -220,17 +236,18 @@ SysError whenNotOpen(const std::string& path, const std::function<SysError()>& a
         struct stat st;
         if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return action();
         bool writable = true;
-        Descriptor fd(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY));
+        Descriptor fd(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
         if (!fd.valid() && (errno == EACCES || errno == EPERM || errno == EROFS)) {
             writable = false;
-            fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+            fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
         }
         // A file that cannot be opened at all cannot show its locks either.
         if (!fd.valid()) return action();
         if (SysError e = takeGate(fd.get(), writable)) return e;
-        if (!stillAtPath(fd.get(), path)) continue;
+        if (fstat(fd.get(), &st) != 0) return lastSysError();
+        if (!stillAtPath(st, path)) continue;
         bool held = false;
-        if (SysError e = heldByOthers(fd.get(), kOpen, held)) return e;
+        if (SysError e = heldByOthers(fd.get(), kOpen, 1, held)) return e;
         if (held) return kSharingViolation;
         return action();  // the gate is released when fd closes, after the action
     }

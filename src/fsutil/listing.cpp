@@ -1,0 +1,104 @@
+// Dir, DirMore, DirX, DirMoreX: directory listings in fixed-width text, handed out a buffer at a
+// time. One search per process stays open between calls while entries remain.
+#include <cstdint>
+#include <string>
+
+#include "frame/result.h"
+#include "fsutil/listing_buffer.h"
+#include "fsutil/listing_entries.h"
+#include "platform/platform.h"
+#include "zrt32.h"
+
+namespace zrt {
+
+namespace {
+
+using platform::DirEntry;
+using platform::SysError;
+
+constexpr uint32_t kNoSearch = 0xFFFFFFFFu;
+
+struct EntryFormat {
+    size_t width;
+    bool (*listed)(const DirEntry&);
+    std::string (*text)(const DirEntry&);
+};
+
+bool everyEntry(const DirEntry&) { return true; }
+
+constexpr EntryFormat kDirFormat{kDirEntryWidth, ListedByDir, DirEntryText};
+constexpr EntryFormat kDirXFormat{kDirXEntryWidth, everyEntry, DirXEntryText};
+
+// The listing state: started by Dir or DirX, continued by DirMore or DirMoreX, closed when it
+// ends or when the next listing starts.
+platform::DirSearch& listingSearch() {
+    static platform::DirSearch search;
+    return search;
+}
+
+// Adds entries from the current one on until the buffer is full (0, the search stays open) or
+// the search ends (its error, 18 at the end, the search closed). The full test follows each
+// added entry before the search moves on, so the entry that filled the buffer is not lost.
+uint32_t fill(const EntryFormat& format, DirEntry& entry, ListingBuffer& out) {
+    platform::DirSearch& search = listingSearch();
+    for (;;) {
+        if (format.listed(entry)) {
+            out.add(format.text(entry));
+            if (out.full(format.width)) return platform::kOk;
+        }
+        if (SysError e = search.next(entry)) {
+            search.close();
+            return e;
+        }
+    }
+}
+
+uint32_t startListing(const EntryFormat& format, const char* pattern, int32_t size,
+                      char* buffer) {
+    if (!pattern || !buffer || size < 0) return platform::kInvalidParameter;
+    return guardedCode([&]() -> uint32_t {
+        ListingBuffer out(buffer, size);
+        platform::DirSearch& search = listingSearch();
+        search.close();
+        DirEntry entry;
+        if (SysError e = search.first(pattern, entry)) return e;
+        return fill(format, entry, out);
+    });
+}
+
+// A failed first move closes the search and gives noMoreFiles at its end, otherError else.
+uint32_t continueListing(const EntryFormat& format, int32_t size, char* buffer,
+                         uint32_t noMoreFiles, uint32_t otherError) {
+    if (!buffer || size < 0) return platform::kInvalidParameter;
+    return guardedCode([&]() -> uint32_t {
+        ListingBuffer out(buffer, size);
+        platform::DirSearch& search = listingSearch();
+        if (!search.isOpen()) return kNoSearch;
+        DirEntry entry;
+        if (SysError e = search.next(entry)) {
+            search.close();
+            return e == platform::kNoMoreFiles ? noMoreFiles : otherError;
+        }
+        return fill(format, entry, out);
+    });
+}
+
+}  // namespace
+
+}  // namespace zrt
+
+extern "C" ZRT_PUBLIC uint32_t ZRT_API Dir(const char* pattern, int32_t size, char* buffer) {
+    return zrt::startListing(zrt::kDirFormat, pattern, size, buffer);
+}
+
+extern "C" ZRT_PUBLIC uint32_t ZRT_API DirMore(int32_t size, char* buffer) {
+    return zrt::continueListing(zrt::kDirFormat, size, buffer, 1, 2);
+}
+
+extern "C" ZRT_PUBLIC uint32_t ZRT_API DirX(const char* pattern, int32_t size, char* buffer) {
+    return zrt::startListing(zrt::kDirXFormat, pattern, size, buffer);
+}
+
+extern "C" ZRT_PUBLIC uint32_t ZRT_API DirMoreX(int32_t size, char* buffer) {
+    return zrt::continueListing(zrt::kDirXFormat, size, buffer, platform::kNoMoreFiles, 1);
+}

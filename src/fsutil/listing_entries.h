@@ -1,0 +1,26 @@
+// The fixed-width entries of the directory listings, made from one entry of a directory search.
+//
+// Every entry is exactly its width, so that APL code can cut a listing into rows: text that
+// would run past a column is cut where the next column begins, as if each column were printed
+// at its offset over whatever ran into it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace zrt {
+
+// Dir: the name right-aligned in 14 characters (a longer name shows its first 14).
+constexpr size_t kDirEntryWidth = 14;
+// DirX: base name, extension, attribute letters, size, last-write date and time in UTC.
+constexpr size_t kDirXEntryWidth = 45;
+
+// Dir leaves out hidden and system files and directories; DirX lists every entry.
+bool ListedByDir(const platform::DirEntry& entry);
+
+std::string DirEntryText(const platform::DirEntry& entry);
+std::string DirXEntryText(const platform::DirEntry& entry);
+
+}  // namespace zrt

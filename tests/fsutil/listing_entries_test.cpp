@@ -1,0 +1,62 @@
+#include "fsutil/listing_entries.h"
+
+#include <gtest/gtest.h>
+
+namespace zrt {
+namespace {
+
+using namespace platform;
+
+DirEntry entry(const char* name, uint32_t attributes, uint64_t size = 0) {
+    DirEntry e;
+    e.name = name;
+    e.attributes = attributes;
+    e.size = size;
+    e.lastWrite = {2021, 3, 4, 4, 5, 6, 7, 890};
+    return e;
+}
+
+TEST(DirXEntryText, ColumnsAtTheirOffsets) {
+    struct Case {
+        const char* name;
+        DirEntry entry;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"plain file", entry("REPORT.TXT", kAttrArchive | kAttrReadOnly, 1234),
+         "  REPORT.TXT A R        1234 20210304 050607 "},
+        {"every attribute", entry(".hidden", 0x37, 5),
+         "        .hiddAHRSD         5 20210304 050607 "},
+        // Text that runs past a column is covered by the next one.
+        {"long base name", entry("averylongname.c", kAttrNormal, 1),
+         "averylon.c                 1 20210304 050607 "},
+        {"long extension", entry("page.markdown", 0, 1),
+         "    page.mark              1 20210304 050607 "},
+        {"ten-digit size", entry("big.bin", 0, 4000000000u),
+         "     big.bin       400000000020210304 050607 "},
+        {"size beyond 32 bits", entry("huge.bin", 0, 0x100000005ull),
+         "    huge.bin               5 20210304 050607 "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string text = DirXEntryText(c.entry);
+        EXPECT_EQ(text.size(), kDirXEntryWidth);
+        EXPECT_EQ(text, c.text);
+    }
+}
+
+TEST(DirXEntryText, ShortNameIsShownWhenThereIsOne) {
+    DirEntry e = entry("Quarterly Report.xlsx", kAttrArchive, 10);
+    e.shortName = "QUARTE~1.XLS";
+    EXPECT_EQ(DirXEntryText(e).substr(0, 13), "QUARTE~1.XLS ");
+    EXPECT_EQ(DirEntryText(e), "  QUARTE~1.XLS");
+}
+
+TEST(DirEntryText, NameRightAlignedInFourteenAndCutThere) {
+    EXPECT_EQ(DirEntryText(entry("a.txt", 0)), "         a.txt");
+    EXPECT_EQ(DirEntryText(entry("exactly14chars", 0)), "exactly14chars");
+    EXPECT_EQ(DirEntryText(entry("a name of twenty-two.x", 0)), "a name of twen");
+}
+
+}  // namespace
+}  // namespace zrt

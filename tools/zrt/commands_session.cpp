@@ -1,0 +1,58 @@
+// Host commands about the session: ]echo ]env ]exports.
+#include "adapters.h"
+#include "commands.h"
+#include "export_list.h"
+#include "notation/block.h"
+#include "notation/literal.h"
+#include "notation/printer.h"
+#include "os.h"
+
+namespace zrt::host {
+
+namespace {
+
+// ]echo text: prints the text as written; the line itself is not echoed, so a script can
+// print headings and notes.
+void echo(CommandCall& call) { call.out() << call.rest(0) << '\n'; }
+
+// ]env NAME value sets a variable of the environment, ]env NAME removes it.
+void env(CommandCall& call) {
+    call.expectCount(1, 2);
+    std::string error;
+    bool done = call.count() == 2 ? os::setEnvironment(call.word(0), call.word(1), error)
+                                  : os::unsetEnvironment(call.word(0), error);
+    if (!done) call.fail(0, "cannot set '" + call.word(0) + "': " + error);
+}
+
+// ]show literal: the array as the host lays it out for the library, read back and printed;
+// what it prints is the literal's canonical form.
+void show(CommandCall& call) {
+    if (call.count() == 0) call.fail(0, "]show takes a literal");
+    HostBlock block(makeBlock(parseLiteral(call.line(), call.offset(0))));
+    call.out() << printValue(readBlock(block.get())) << '\n';
+}
+
+// ]exports: the library's exports, how each is called, and the host commands.
+void exports(CommandCall& call) {
+    call.expectCount(0);
+    for (const ExportRow& r : exportRows()) {
+        const char* form = r.form == ExportForm::Array ? "array"
+                         : r.form == ExportForm::Pair  ? "two arrays"
+                         : findAdapter(r.name)         ? "adapter"
+                                                       : "plain, no adapter yet";
+        call.out() << r.name << ' ' << r.ordinal << ' ' << form << '\n';
+    }
+    for (const Command* c : allCommands())
+        call.out() << ']' << c->name << (c->usage.empty() ? "" : ": ") << c->usage << '\n';
+}
+
+const CommandRegistrar commands[] = {
+    {"echo", "any text", &echo, false},
+    {"env", "a name and a value (none: remove it)", &env},
+    {"exports", "", &exports},
+    {"show", "a literal", &show},
+};
+
+}  // namespace
+
+}  // namespace zrt::host

@@ -1,0 +1,28 @@
+// What the host needs from the operating system beyond the C++ library: the classic file
+// handles that some exports read from (file descriptors on POSIX), the environment, and whether
+// input comes from a terminal. The only place in the host that includes system headers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zrt::host::os {
+
+// Each returns -1 (or false) on failure and then sets error to the system's message. Handles
+// are numbered from 100 up, the same in every build.
+// mode as the classic open takes it: 0 read, 1 write, 2 read and write (share bits ignored).
+int32_t openHandle(const std::string& path, uint32_t mode, std::string& error);
+// Creates or empties the file, open for reading and writing.
+int32_t createHandle(const std::string& path, std::string& error);
+// Up to count bytes from the current position into bytes; the number read.
+int64_t readHandle(int32_t handle, uint32_t count, std::string& bytes, std::string& error);
+// origin 0 start, 1 current position, 2 end; the new position.
+int64_t seekHandle(int32_t handle, int64_t offset, int origin, std::string& error);
+bool closeHandle(int32_t handle, std::string& error);
+
+bool setEnvironment(const std::string& name, const std::string& value, std::string& error);
+bool unsetEnvironment(const std::string& name, std::string& error);
+
+bool inputIsTerminal();
+
+}  // namespace zrt::host::os
