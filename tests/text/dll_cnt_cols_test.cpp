@@ -30,10 +30,7 @@ TEST(DllCntCols, LargestFieldCountOfTheFirstBlock) {
     };
     const Case cases[] = {
         {"lines of 3, 5 and 4 fields", "a,b,c\r\n1,2,3,4,5\r\nw,x,y,z\r\n", 5},
-        {"quoted separators", "\"a,b,c\",d\r\n", 2},
-        {"doubled quotes", "\"a\"\",\"\"b\",c\r\n", 2},
         {"lone CR", "a\r,b,c\rd", 3},   // the first character after a lone CR counts
-        {"trailing separator", "a,b,\r\n", 2},
         {"last line without line end is counted", "a\r\nb,c,d,e", 4},
         {"empty lines", "\r\n\r\n", 1},
     };
