@@ -85,6 +85,10 @@ ZRT_PUBLIC uint32_t ZRT_API Init(const char* registryBase, const char* iniPath);
 
 /* ---- packed files -------------------------------------------------------------------- */
 ZRT_PUBLIC uint32_t ZRT_API CalculateCRC32(const void* data, uint32_t count, uint32_t crc);
+/* PackFile: 'path' -> (temporary path; handle, CRC-32, compressed size), the temporary file open.
+ * UnPackFile: (directory; handle at an archive entry) -> (name; V, CRC-32, size, compressed size). */
+ZRT_PUBLIC APLArray* ZRT_API PackFile(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API UnPackFile(APLArray* arg);
 
 /* ---- dates --------------------------------------------------------------------------- */
 ZRT_PUBLIC APLArray* ZRT_API myDate(APLArray* arg);

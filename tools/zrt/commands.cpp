@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <map>
+#include <utility>
 
 #include "notation/literal.h"
 
@@ -33,6 +34,18 @@ std::vector<const Command*> allCommands() {
     for (const auto& [name, command] : commands()) all.push_back(&command);
     return all;
 }
+
+namespace {
+
+Value& lastResultSlot() {
+    static Value last;
+    return last;
+}
+
+}  // namespace
+
+const Value& lastResult() { return lastResultSlot(); }
+void setLastResult(Value v) { lastResultSlot() = std::move(v); }
 
 CommandCall::CommandCall(std::string name, std::string usage, std::string_view line,
                          size_t start, std::ostream& out)

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "notation/error.h"
+#include "notation/value.h"
 
 namespace zrt::host {
 
@@ -67,5 +68,10 @@ public:
 
 const Command* findCommand(std::string_view name);
 std::vector<const Command*> allCommands();
+
+// The result of the last export line, for commands that take it further as APL code would
+// (]entry); an empty value before the first and after a command has used it up.
+const Value& lastResult();
+void setLastResult(Value v);
 
 }  // namespace zrt::host

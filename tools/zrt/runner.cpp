@@ -121,8 +121,10 @@ void Runner::runExport(std::string_view line) {
     }
     // A result whose blocks do not follow the layout is reported and not freed: its items
     // cannot be trusted.
-    out_ << printValue(readBlock(result)) << '\n';
+    Value value = readBlock(result);
+    out_ << printValue(value) << '\n';
     freeResultBlock(result);
+    setLastResult(std::move(value));
 }
 
 }  // namespace zrt::host

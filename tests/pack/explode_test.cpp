@@ -1,0 +1,97 @@
+#include "pack/explode.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+
+#include "coder_io.h"
+
+namespace zrt::test {
+namespace {
+
+TEST(Explode, DecodesHandMadeStreamsAndRefusesBadHeadersInOrder) {
+    struct Case { const char* name; Bytes stream; int error; Bytes out; } cases[] = {
+        {"empty", {}, 3, {}},
+        {"the empty input's stream", {0x00, 0x06, 0x01, 0xFF}, 3, {}},
+        {"dictionary 7", {0x00, 0x07, 0x01, 0xFF, 0x00}, 1, {}},
+        {"dictionary 3", {0x00, 0x03, 0x01, 0xFF, 0x00}, 1, {}},
+        {"literal mode 2", {0x02, 0x06, 0x01, 0xFF, 0x00}, 2, {}},
+        {"both bad", {0x02, 0x07, 0x01, 0xFF, 0x00}, 1, {}},
+        {"end mark at once", {0x00, 0x06, 0x01, 0xFF, 0x00}, 0, {}},
+        // Worked out in the implode tests.
+        {"binary", {0x00, 0x04, 0xC2, 0x88, 0x19, 0xFB, 0x12, 0xF0, 0x0F}, 0, {'a', 'b', 'c', 'a', 'b', 'c'}},
+        {"ASCII 4-bit code", {0x01, 0x04, 0xDE, 0x07, 0xFC, 0x03}, 0, {' ', ' '}},
+        {"ASCII 13-bit code", {0x01, 0x04, 0x00, 0x40, 0xC0, 0x3F}, 0, {0xFF}},
+        // Length 3 at distance 4 before any output: zero bytes of the empty history.
+        {"reaching before the start", {0x00, 0x04, 0x7F, 0x02, 0xFE, 0x01}, 0, {0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        Coded r = explodeBytes(c.stream);
+        EXPECT_EQ(r.error, c.error) << c.name;
+        EXPECT_EQ(r.out, c.out) << c.name;
+    }
+}
+
+TEST(Explode, GivesBackWhatImplodeMadeInEveryModeAndDictionarySize) {
+    std::vector<std::pair<std::string, Bytes>> inputs = {
+        {"one byte", {0x41}},
+        {"random", randomBytes(20000, 1)},
+        {"text", sampleText(50000)},
+        {"doubles", sampleDoubles(6000)},
+        {"periodic runs", periodicRuns(40000, 2)},
+    };
+    for (size_t n : {4095, 4096, 4097, 8191, 8192 + 516, 8192 + 517, 12288})
+        inputs.push_back({"text of " + std::to_string(n), sampleText(n, uint32_t(n))});
+    for (const auto& [name, in] : inputs) {
+        for (uint32_t mode : {kBinaryLiterals, kAsciiLiterals}) {
+            for (uint32_t dictionary : {1024u, 2048u, 4096u}) {
+                SCOPED_TRACE(name + " mode " + std::to_string(mode) + " dictionary " +
+                             std::to_string(dictionary));
+                Coded r = explodeBytes(implodeBytes(in, mode, dictionary).out, 5 + mode * 2043);
+                EXPECT_EQ(r.error, 0);
+                EXPECT_TRUE(r.out == in);
+                for (size_t k = 0; k + 1 < r.pieces.size(); ++k) EXPECT_EQ(r.pieces[k], 4096u);
+            }
+        }
+    }
+}
+
+TEST(Explode, StreamCutBeforeItsEndMarkHandsOverWhatWasDecoded) {
+    Bytes in = periodicRuns(30000, 5);
+    Bytes stream = implodeBytes(in).out;
+    size_t previous = 0;
+    for (size_t cut : {size_t(5), size_t(100), stream.size() / 2, stream.size() - 1}) {
+        SCOPED_TRACE(cut);
+        Coded r = explodeBytes(Bytes(stream.begin(), stream.begin() + long(cut)));
+        EXPECT_EQ(r.error, 4);
+        EXPECT_TRUE(std::equal(r.out.begin(), r.out.end(), in.begin()));
+        EXPECT_GE(r.out.size(), previous);
+        previous = r.out.size();
+    }
+    EXPECT_GT(previous, in.size() - 2 * 518);
+}
+
+// Damaged streams end with some error or none, never with a crash or a write outside the
+// window (the sanitizer build watches that).
+TEST(Explode, SurvivesCorruptedStreams) {
+    Bytes sources[] = {sampleText(9000), sampleDoubles(1500), periodicRuns(9000, 8)};
+    Bytes noise = randomBytes(1 << 16, 99);
+    for (uint32_t round = 0, n = 0; round < 300; ++round) {
+        Bytes stream = implodeBytes(sources[round % 3], round % 2, 1024u << (round % 3)).out;
+        for (uint32_t k = 0; k <= round % 7; ++k, n += 2)
+            stream[2 + noise[n % noise.size()] * 131u % (stream.size() - 2)] ^=
+                uint8_t(1 + noise[(n + 1) % noise.size()] % 255);
+        if (round % 5 == 0) stream.resize(stream.size() * (round % 10 + 1) / 11 + 5);
+        EXPECT_LE(uint32_t(explodeBytes(stream, 1 + round * 37 % 2048).error), 4u);
+    }
+    for (uint32_t round = 0; round < 50; ++round) {
+        Bytes garbage = randomBytes(3000, round);
+        garbage[0] = uint8_t(round % 2);
+        garbage[1] = uint8_t(4 + round % 3);
+        EXPECT_LE(uint32_t(explodeBytes(garbage).error), 4u);
+    }
+}
+
+}  // namespace
+}  // namespace zrt::test

@@ -1,0 +1,146 @@
+#include "pack/implode.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <utility>
+
+#include "coder_io.h"
+
+namespace zrt::test {
+namespace {
+
+// The compressor's rules applied directly, without hashing, failure function or window:
+// every earlier position within reach is tried in full, oldest first.
+std::vector<Token> referenceTokens(const Bytes& in, uint32_t dictionary) {
+    const size_t n = in.size();
+    auto find = [&](size_t p, uint32_t& distance) {
+        uint32_t limit = uint32_t(std::min<size_t>(516, n - p)), best = 2, found = 0;
+        for (size_t c = p + 1 > dictionary ? p + 1 - dictionary : 0; c + 1 < p; ++c) {
+            uint32_t len = 0;
+            while (len < limit && in[c + len] == in[p + len]) ++len;
+            if (len < best) continue;
+            found = best = len;
+            distance = uint32_t(p - c);
+            if (len == 516) break;
+        }
+        return found;
+    };
+    std::vector<Token> tokens;
+    size_t pos = 0;
+    for (size_t blockEnd = 4096;; blockEnd += 4096) {
+        bool last = n < blockEnd;
+        size_t end = last ? n : blockEnd - 516;  // the rest is held back for the next block
+        while (pos < end) {
+            uint32_t d = 0, length = find(pos, d), d2 = 0, next = 0;
+            while (length >= 2 && (length > 2 || d <= 256) && length < 8 && pos + 1 < end &&
+                   (next = find(pos + 1, d2)) > length && (next > length + 1 || d > 129)) {
+                tokens.push_back(literal(in[pos++]));
+                length = next, d = d2;
+            }
+            if (length < 2 || (length == 2 && d > 256)) {
+                tokens.push_back(literal(in[pos++]));
+            } else {
+                tokens.push_back(match(length, d));
+                pos += length;
+            }
+        }
+        if (last) return tokens;
+    }
+}
+
+Bytes operator+(Bytes a, const std::string& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
+Bytes operator+(Bytes a, const Bytes& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
+
+TEST(Implode, EmptyInputIsTheHeaderAndTheEndMarkAndBadParametersWriteNothing) {
+    EXPECT_EQ(implodeBytes({}).out, (Bytes{0x00, 0x06, 0x01, 0xFF}));
+    EXPECT_EQ(implodeBytes({}, kAsciiLiterals, 1024).out, (Bytes{0x01, 0x04, 0x01, 0xFF}));
+    struct Case { uint32_t mode, dictionary; int error; } cases[] = {
+        {0, 512, 1}, {0, 4097, 1}, {2, 4096, 2}, {2, 8192, 1}};
+    for (const auto& c : cases) {
+        Coded r = implodeBytes({1, 2, 3}, c.mode, c.dictionary);
+        EXPECT_EQ(r.error, c.error);
+        EXPECT_TRUE(r.out.empty());
+    }
+}
+
+// Worked by hand: literals a b c (flag 0, 8 bits each), length 3 at distance 3 (flag 1, length
+// code 11, distance code 11, low bits 0100), the end mark (1, seven 0s, eight 1s), zero fill.
+// ASCII: a blank has the only 4-bit code, 1111; 0xFF the last 13-bit one, thirteen 0s.
+TEST(Implode, TokensHaveTheBitsOfTheFormat) {
+    EXPECT_EQ(implodeBytes(Bytes() + "abcabc", kBinaryLiterals, 1024).out,
+              (Bytes{0x00, 0x04, 0xC2, 0x88, 0x19, 0xFB, 0x12, 0xF0, 0x0F}));
+    EXPECT_EQ(implodeBytes(Bytes() + "  ", kAsciiLiterals, 1024).out,
+              (Bytes{0x01, 0x04, 0xDE, 0x07, 0xFC, 0x03}));
+    EXPECT_EQ(implodeBytes({0xFF}, kAsciiLiterals, 1024).out,
+              (Bytes{0x01, 0x04, 0x00, 0x40, 0xC0, 0x3F}));
+}
+
+TEST(Implode, RunsOfEqualBytes) {
+    for (uint8_t b : {uint8_t('x'), uint8_t(0)}) {
+        std::vector<Token> t = {literal(b), literal(b), match(516, 2), match(482, 2)};
+        EXPECT_EQ(tokensOf(implodeBytes(Bytes(1000, b)).out), t);
+        // A match of the full 516 bytes ends the search: then the oldest candidate wins.
+        t.back() = match(516, 518);
+        for (auto m : {match(516, 1034), match(450, 2)}) t.push_back(m);
+        EXPECT_EQ(tokensOf(implodeBytes(Bytes(2000, b)).out), t);
+        t[4] = match(516, 1023);
+        EXPECT_EQ(tokensOf(implodeBytes(Bytes(2000, b), kBinaryLiterals, 1024).out), t);
+    }
+}
+
+TEST(Implode, FollowsTheRulesInEveryDictionarySize) {
+    // Filler of bytes from 0x80 up with no pair of neighbours repeated matches nothing.
+    std::set<std::pair<uint8_t, uint8_t>> seen;
+    auto filler = [&](size_t n) {
+        Bytes f;
+        for (uint8_t prev = 0, b; f.size() < n; f.push_back(prev = b))
+            for (b = 0x80; !seen.insert({prev, b}).second;) ++b;
+        return f;
+    };
+    // At 3579, the last position of the first block, ABC matches 15 back, and a step later
+    // BCDEF would match 3580 back: that step belongs to the next block and is not looked at.
+    Bytes blockEdge = Bytes() + "BCDEF1" + filler(3558) + "ABC2" + filler(11) + "ABCDEF3" +
+                      filler(1000);
+    size_t pos = 0;
+    Token at{};
+    for (const Token& t : tokensOf(implodeBytes(blockEdge).out))
+        if (std::exchange(pos, pos + (t.length ? t.length : 1)) == 3579) at = t;
+    EXPECT_EQ(at, match(3, 15));
+
+    // Two bytes 256 and 257 back; ABC 129 and 130 back with BCDE a step later.
+    auto far = [&](size_t n) { return Bytes() + "QQ" + filler(n) + "\1QQ"; };
+    auto near = [&](size_t n) {
+        return Bytes() + "BCDE1" + filler(260) + "\1ABC2" + filler(n) + "\2ABCDE3";
+    };
+    std::pair<const char*, Bytes> inputs[] = {
+        {"block edge", blockEdge},
+        {"256 back", far(253)}, {"257 back", far(254)},
+        {"129 back", near(124)}, {"130 back", near(125)},
+        {"text", sampleText(9000)},
+        {"doubles", sampleDoubles(1100)},
+        {"periodic runs", periodicRuns(12000, 3)},
+        {"three letters", randomBytes(8800, 4, 3)},
+        {"two letters", randomBytes(8800, 5, 2)},
+    };
+    for (const auto& [name, in] : inputs) {
+        for (uint32_t dictionary : {1024u, 2048u, 4096u}) {
+            SCOPED_TRACE(std::string(name) + " " + std::to_string(dictionary));
+            EXPECT_EQ(tokensOf(implodeBytes(in, kBinaryLiterals, dictionary).out),
+                      referenceTokens(in, dictionary));
+        }
+    }
+}
+
+TEST(Implode, OutputDependsOnTheInputAloneAndComesInPiecesOf2048) {
+    Bytes in = sampleText(60000, 9);
+    Coded whole = implodeBytes(in);
+    for (uint32_t piece : {1u, 777u, 4095u}) EXPECT_EQ(implodeBytes(in, 0, 4096, piece).out, whole.out);
+    ASSERT_GT(whole.pieces.size(), 2u);
+    whole.pieces.pop_back();
+    EXPECT_EQ(whole.pieces, std::vector<uint32_t>(whole.pieces.size(), 2048));
+}
+
+}  // namespace
+}  // namespace zrt::test
