@@ -82,6 +82,16 @@ ZRT_PUBLIC uint32_t ZRT_API Init(const char* registryBase, const char* iniPath);
 /* ---- legacy locking ------------------------------------------------------------------ */
 
 /* ---- fast path ----------------------------------------------------------------------- */
+/* SCAR files: any array to a file and back. */
+ZRT_PUBLIC APLArray* ZRT_API FileRead(APLArray* name);
+ZRT_PUBLIC APLArray* ZRT_API FileWrite(APLArray* name, APLArray* data);
+/* Packed buffers: an array tree in one block without pointers. XC calls an array export by
+ * name with a packed request and replaces *request by the address of a new packed result. */
+ZRT_PUBLIC void* ZRT_API XC(void** request);
+ZRT_PUBLIC uint32_t ZRT_API APLFreeRes(void* buffer);
+ZRT_PUBLIC uint32_t ZRT_API APLCalcSize(void** buffer, uint32_t* size);
+ZRT_PUBLIC uint32_t ZRT_API APLPack(void** buffer, uint32_t* size, void* destination);
+ZRT_PUBLIC void* ZRT_API APLUnPack(const void* source, uint32_t count, void** buffer);
 
 /* ---- packed files -------------------------------------------------------------------- */
 ZRT_PUBLIC uint32_t ZRT_API CalculateCRC32(const void* data, uint32_t count, uint32_t crc);

@@ -1,0 +1,23 @@
+// Array trees that the fast path builds whole: decoded from SCAR data or unpacked from a
+// packed buffer.
+//
+// FreeArray leaves the prototype of an empty nested array alone (the interpreter's may point
+// anywhere); in a tree built here the prototype was made here too, so it is released with
+// the rest. The owner class is not consulted either: an unpacked block keeps the one its packed
+// form carried, yet it is ours.
+#pragma once
+
+#include <memory>
+
+#include "frame/array.h"
+
+namespace zrt {
+
+void FreeBuiltTree(APLArray* a);
+
+struct BuiltTreeDeleter {
+    void operator()(APLArray* a) const { FreeBuiltTree(a); }
+};
+using TreePtr = std::unique_ptr<APLArray, BuiltTreeDeleter>;
+
+}  // namespace zrt
