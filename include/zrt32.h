@@ -76,6 +76,13 @@ typedef struct APLArray {
 ZRT_PUBLIC uint32_t ZRT_API Init(const char* registryBase, const char* iniPath);
 
 /* ---- array files --------------------------------------------------------------------- */
+/* New: makes an array file object (creating or opening its disk file), a memory array or a
+ * memory item. Get/Put: the values of an item, whole or through a selection of element ids.
+ * Close: destroys an object and everything under it ("." ends every object). */
+ZRT_PUBLIC APLArray* ZRT_API New(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API Get(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API Put(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API Close(APLArray* arg);
 
 /* ---- array engine -------------------------------------------------------------------- */
 

@@ -1,23 +1,12 @@
 #include "exports/export_table.h"
 
 #include <cstring>
-#include <type_traits>
 
 namespace zrt {
 
 namespace {
 
-template <class F>
-ArrayExport arrayOf(F f) {
-    if constexpr (std::is_same_v<F, ArrayExport>) return f; else return nullptr;
-}
-template <class F>
-PairExport pairOf(F f) {
-    if constexpr (std::is_same_v<F, PairExport>) return f; else return nullptr;
-}
-
-#define ZRT_EXPORT(name, ordinal, form) \
-    {#name, ordinal, ExportForm::form, arrayOf(&::name), pairOf(&::name)},
+#define ZRT_EXPORT ZRT_EXPORT_ROW
 const ExportRow rows[] = {
 #include "exports/exports.inc"
 };

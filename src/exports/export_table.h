@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "zrt32.h"
 
@@ -19,6 +20,19 @@ struct ExportRow {
     ArrayExport array;  // the function, for the Array form
     PairExport pair;    // the function, for the Pair form
 };
+
+// A row of the list as an ExportRow: the function is kept for the forms XC and the host call.
+template <class F>
+constexpr ArrayExport arrayFormOf(F f) {
+    if constexpr (std::is_same_v<F, ArrayExport>) return f; else return nullptr;
+}
+template <class F>
+constexpr PairExport pairFormOf(F f) {
+    if constexpr (std::is_same_v<F, PairExport>) return f; else return nullptr;
+}
+#define ZRT_EXPORT_ROW(name, ordinal, form)                                              \
+    {#name, ordinal, ::zrt::ExportForm::form, ::zrt::arrayFormOf(&::name),                \
+     ::zrt::pairFormOf(&::name)},
 
 // The rows in list order; count is set to their number.
 const ExportRow* ExportRows(uint32_t& count);

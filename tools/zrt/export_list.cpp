@@ -1,25 +1,9 @@
 #include "export_list.h"
 
-#include <type_traits>
-
 namespace zrt::host {
 
-namespace {
-
-template <class F>
-ArrayExport arrayOf(F f) {
-    if constexpr (std::is_same_v<F, ArrayExport>) return f; else return nullptr;
-}
-template <class F>
-PairExport pairOf(F f) {
-    if constexpr (std::is_same_v<F, PairExport>) return f; else return nullptr;
-}
-
-}  // namespace
-
 const std::vector<ExportRow>& exportRows() {
-#define ZRT_EXPORT(name, ordinal, form) \
-    {#name, ordinal, ExportForm::form, arrayOf(&::name), pairOf(&::name)},
+#define ZRT_EXPORT ZRT_EXPORT_ROW
     static const std::vector<ExportRow> rows = {
 #include "exports/exports.inc"
     };

@@ -1,0 +1,72 @@
+// The registry records of array files, memory arrays and items.
+//
+// An array file object (kind 2) holds its structure, the path of its disk file and the header
+// block read from or written to it; the disk file is open only while a call works on it. A
+// memory array (kind 3) holds its structure. An item (kind 4) holds its flags, its buffer when
+// it lives in memory, its index among the items of its array file when it lives there, and the
+// cell routines chosen from its flags. Destroying an object releases what its kind owns; the
+// registry destroys the children first.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "arrayfile/cells.h"
+#include "arrayfile/file_format.h"
+#include "arrayfile/structure.h"
+#include "frame/registry.h"
+#include "platform/platform.h"
+
+namespace zrt {
+
+constexpr uint16_t kNoItemIndex = 65535;
+
+struct ArrayFileObject : NamedObject {
+    ArrayFileObject() : NamedObject(kArrayFileKind) {}
+
+    Structure structure;
+    std::string path;
+    platform::File file;  // open only during a call that works on the disk file
+    // Written into the file's "AuditRec" for every changed cell while not 0 (a walk takes
+    // it when its access block opens).
+    int32_t auditStamp = 0;
+    std::unique_ptr<HeaderBlock> header;
+};
+
+struct MemoryArrayObject : NamedObject {
+    MemoryArrayObject() : NamedObject(kMemoryArrayKind) {}
+
+    Structure structure;
+};
+
+struct ItemObject : NamedObject {
+    ItemObject() : NamedObject(kItemKind) {}
+
+    uint32_t flags = 0;
+    std::vector<uint8_t> buffer;  // memory items: the cells, in the layout of the file's data
+    uint16_t itemIndex = kNoItemIndex;
+    CellRoutines routines;
+};
+
+// Makes the record of a new object of the kind (a bare header for kinds without a record).
+std::unique_ptr<NamedObject> MakeRecord(uint32_t kind);
+
+// A new item under owner, appended after its other children without the registry's name
+// checks: flags as given, no buffer, no item index, routines from the flags.
+ItemObject* MakeItem(NamedObject* owner, const std::string& name, uint32_t flags);
+
+// The array an item belongs to: its nearest ancestor that is an array file or a memory array.
+NamedObject* ArrayOf(NamedObject* item);
+// The structure of an array file or memory array.
+Structure& StructureOf(NamedObject* array);
+
+// The child item of an object with exactly that name, or null.
+ItemObject* ChildItemNamed(NamedObject* owner, const std::string& name);
+
+// Gives a memory item its zeroed buffer, sized from the cells of its memory array.
+// 10012 when it cannot be had.
+Code AllocateBuffer(ItemObject& item, uint32_t cells);
+
+}  // namespace zrt

@@ -1,0 +1,172 @@
+#include "arrayfile/access_block.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "arrayfile/copy.h"
+#include "arrayfile/file_layer.h"
+#include "arrayfile/item_flags.h"
+#include "arrayfile/objects.h"
+#include "arrayfile/walk.h"
+#include "fixture.h"
+
+namespace zrt {
+namespace {
+
+using test::Ids;
+
+// Shortens an array file through a descriptor of its own, as another holder would.
+ZRT_CHILD_ROLE(ShortenFile) {
+    platform::File f;
+    if (platform::File::open(args.at(0), platform::kReadWrite, platform::kShareReadWrite,
+                             platform::Disposition::OpenExisting, f) != platform::kOk)
+        return 1;
+    if (f.seek(std::stoll(args.at(1)), platform::Whence::Begin) != platform::kOk) return 2;
+    return f.setEnd() == platform::kOk ? 0 : 3;
+}
+
+class AccessBlockTest : public test::ArrayFiles {
+protected:
+    ArrayFileObject* fileObject(const char* name) {
+        NamedObject* o = nullptr;
+        EXPECT_EQ(LocateObject(name, kArrayFileKind, o), kOk);
+        return as<ArrayFileObject>(o);
+    }
+    ItemObject* item(const char* name) {
+        NamedObject* o = nullptr;
+        EXPECT_EQ(LocateObject(name, kItemKind, o), kOk);
+        return as<ItemObject>(o);
+    }
+    double cellOf(const std::string& bytes, uint32_t dataOffset, uint32_t cell) {
+        double d;
+        std::memcpy(&d, bytes.data() + dataOffset + 8 * cell, 8);
+        return d;
+    }
+};
+
+TEST_F(AccessBlockTest, DoublePutIsTolerant) {
+    ASSERT_EQ(newFile("F", "f.arr", {{1, 2, 3}}), 0);
+    ASSERT_EQ(put("F.Data", test::doubles({1000, 0, -5})), 0);
+    std::string before = test::readFile(path("f.arr"));
+    struct Case {
+        double given;
+        bool changes;
+    };
+    const Case cases[] = {
+        {1000.000000000005, false},
+        {999.999999999995, false},
+        {1000.00000001, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.given);
+        test::writeFile(path("f.arr"), before);
+        ASSERT_EQ(put("F.Data", test::doubles({c.given, 0, -5})), 0);
+        std::string after = test::readFile(path("f.arr"));
+        EXPECT_EQ(after != before, c.changes);
+        uint32_t data = fileObject("F")->header->itemDataOffset(0);
+        EXPECT_EQ(cellOf(after, data, 0), c.changes ? c.given : 1000.0);
+    }
+}
+
+TEST_F(AccessBlockTest, AuditCellsOnlyForChangedCells) {
+    ASSERT_EQ(newFile("F", "f.arr", {{1, 2, 3, 4, 5}}, {"AuditRec"}), 0);
+    ASSERT_EQ(put("F.Data", test::doubles({1, 0, 3, 4, 5})), 0);
+    double nan = std::numeric_limits<double>::quiet_NaN();
+    fileObject("F")->auditStamp = 7;
+    // Unchanged, 0 over 0 (unchanged), changed, NaN given, unchanged within the tolerance.
+    ASSERT_EQ(put("F.Data", test::doubles({1, 0, 2, nan, 5.00000000000001})), 0);
+    fileObject("F")->auditStamp = 0;
+    EXPECT_EQ(get("F.AuditRec").cells, (std::vector<double>{0, 0, 7, 7, 0}));
+    std::vector<double> data = get("F.Data").cells;
+    EXPECT_EQ(data[2], 2);
+    EXPECT_TRUE(std::isnan(data[3]));
+    EXPECT_EQ(data[4], 5);
+    // A stored NaN changes again, whatever is given; without a stamp nothing is audited.
+    ASSERT_EQ(put("F.Data", test::doubles({1, 0, 2, 4, 5})), 0);
+    EXPECT_EQ(get("F.Data").cells[3], 4);
+    EXPECT_EQ(get("F.AuditRec").cells, (std::vector<double>{0, 0, 7, 7, 0}));
+}
+
+TEST_F(AccessBlockTest, StampWithoutAuditItemWritesTheCellsAlone) {
+    ASSERT_EQ(newFile("F", "f.arr", {{1, 2}}), 0);
+    fileObject("F")->auditStamp = 9;
+    EXPECT_EQ(put("F.Data", test::doubles({3, 4})), 0);
+    EXPECT_EQ(get("F.Data").cells, (std::vector<double>{3, 4}));
+}
+
+TEST_F(AccessBlockTest, BitCellsOfAFileItem) {
+    // A file of 33 cells with one bit item, written by the file layer.
+    {
+        ArrayFileObject file;
+        Ids ids(33);
+        for (int32_t k = 0; k < 33; ++k) ids[k] = k + 1;
+        ArrayPtr sel = test::selection({ids});
+        ASSERT_EQ(BuildFromSelection(sel.get(), nullptr, file.structure, 0, false), kOk);
+        MakeItem(&file, "Flags", kInFile | kBitCells);
+        FilePlan plan;
+        ASSERT_EQ(PlanFileCreate(file, test::fileDescriptor().get(), test::dimDescriptors(1).get(), plan), kOk);
+        ASSERT_EQ(platform::File::open(path("b.arr"), platform::kReadWrite, platform::kShareReadWrite,
+                                       platform::Disposition::CreateAlways, file.file), platform::kOk);
+        ASSERT_EQ(FileCreate(file, plan), kOk);
+    }
+    ASSERT_EQ(openFile("B", "b.arr"), 0);
+    std::initializer_list<int> bits = {1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                       0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+    ASSERT_EQ(put("B.Flags", test::bools(bits)), 0);
+    EXPECT_EQ(put("B.Flags", test::doubles({1})), int32_t(kBadType));
+    std::string bytes = test::readFile(path("b.arr"));
+    uint32_t data = fileObject("B")->header->itemDataOffset(0);
+    ASSERT_EQ(bytes.size(), data + 5u);
+    EXPECT_EQ(uint8_t(bytes[data]), 0x81);
+    EXPECT_EQ(uint8_t(bytes[data + 4]), 0x80);  // cell 32: the top bit of byte 4
+    test::Values v = get("B.Flags");
+    EXPECT_EQ(v.type, kBool);
+    EXPECT_EQ(v.cells.size(), 33u);
+    EXPECT_EQ(v.cells[32], 1);
+    EXPECT_EQ(v.cells[7], 1);
+    EXPECT_EQ(v.cells[8], 0);
+}
+
+TEST_F(AccessBlockTest, FileShortenedAfterOpeningIsRefused) {
+    ASSERT_EQ(newFile("F", "f.arr", {{1, 2, 3}}), 0);
+    std::string bytes = test::readFile(path("f.arr"));
+    test::writeFile(path("f.arr"), bytes.substr(0, bytes.size() - 1));
+    EXPECT_EQ(get("F.Data").code, int32_t(kFileError));
+    EXPECT_EQ(put("F.Data", test::doubles({1, 2, 3})), int32_t(kFileError));
+    test::writeFile(path("f.arr"), "");
+    EXPECT_EQ(get("F.Data").code, int32_t(kFileError));
+    std::remove(path("f.arr").c_str());
+    EXPECT_EQ(get("F.Data").code, int32_t(kFileError));
+}
+
+TEST_F(AccessBlockTest, FileShortenedByAnotherProcessDuringAWalk) {
+    Ids ids(40000);  // 320000 bytes of data: many pages
+    for (int32_t k = 0; k < 40000; ++k) ids[k] = k + 1;
+    ASSERT_EQ(newFile("F", "f.arr", {ids}), 0);
+    ItemObject* data = item("F.Data");
+    std::vector<double> buffer(ids.size());
+    for (bool writing : {false, true}) {
+        SCOPED_TRACE(writing);
+        Operand cells, flat;
+        ASSERT_EQ(OperandOfItem(*data, nullptr, writing, cells), kOk);
+        ASSERT_EQ(OperandOfBuffer(kDoubleCellType, reinterpret_cast<uint8_t*>(buffer.data()),
+                                  cells.count, !writing, flat), kOk);
+        uint32_t steps = 0;
+        ASSERT_EQ(BeginWalk(cells, steps), kOk);  // the whole file is mapped now
+        std::string size = std::to_string(fileObject("F")->header->itemDataOffset(0) + 8);
+        test::ChildProcess child = test::ChildProcess::start("ShortenFile", {path("f.arr"), size});
+        ASSERT_EQ(child.wait(), 0);
+        EXPECT_EQ(writing ? CopyLoop(cells, flat) : CopyLoop(flat, cells), kFileError);
+        EndWalk(cells);
+        DisposeOperand(cells);
+        ASSERT_EQ(close("F"), 0);
+        ASSERT_EQ(newFile("F", "f.arr", {ids}), 0);  // whole again for the next round
+        data = item("F.Data");
+    }
+}
+
+}  // namespace
+}  // namespace zrt
