@@ -160,8 +160,18 @@ ZRT_PUBLIC APLArray* ZRT_API PackFile(APLArray* arg);
 ZRT_PUBLIC APLArray* ZRT_API UnPackFile(APLArray* arg);
 
 /* ---- dates --------------------------------------------------------------------------- */
+ZRT_PUBLIC APLArray* ZRT_API myDate(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API DateToYMD(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API DateToYWD(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API DateFromYMD(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API DateFromYWD(APLArray* arg);
+ZRT_PUBLIC uint32_t ZRT_CDECL DateInit(int32_t selector, const char* text);
 
 /* ---- text-matrix utilities ----------------------------------------------------------- */
+ZRT_PUBLIC APLArray* ZRT_API WildIota(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API DllSep(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API DllCntCols(APLArray* arg);
+ZRT_PUBLIC APLArray* ZRT_API RowFind(APLArray* arg);
 
 /* ---- file-system utilities ----------------------------------------------------------- */
 /* Listings: Dir and DirX start one, DirMore and DirMoreX continue it. The buffer holds size + 1

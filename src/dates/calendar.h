@@ -1,0 +1,32 @@
+// Day numbers: a signed 32-bit count of days in which day 0 is Monday 1 January 1900 of the
+// Gregorian calendar, applied without break to all years (day -1 is 31 December 1899).
+//
+// The conversions are exact for every date from 1 January of the year 1 on. Earlier days, and
+// months, days and weeks outside their ranges, are not refused: they give whatever the formulas
+// give, without overflow (intermediates are 64-bit; a day number that leaves 32 bits wraps).
+#pragma once
+
+#include <cstdint>
+
+namespace zrt {
+
+struct YearMonthDay {
+    int32_t year, month, day;  // month 1 to 12, day 1 to 31
+};
+
+// ISO 8601 week date: weeks start on Monday; week 1 holds the year's first Thursday.
+struct YearWeekDay {
+    int32_t year, week, weekday;  // week 1 to 53, weekday 1 Monday to 7 Sunday
+};
+
+YearMonthDay YmdOfDay(int32_t day);
+int32_t DayOfYmd(int32_t year, int32_t month, int32_t day);
+YearWeekDay YwdOfDay(int32_t day);
+int32_t DayOfYwd(int32_t year, int32_t week, int32_t weekday);
+
+// 0 Monday to 6 Sunday.
+int32_t WeekdayOf(int32_t day);
+// 1 for 1 January.
+int32_t DayOfYear(int32_t day);
+
+}  // namespace zrt

@@ -1,0 +1,101 @@
+// RowFind: where each row of one character matrix first occurs among the rows of another.
+//
+// Rows compare over the columns the two matrices share; where one matrix is wider, its extra
+// columns must hold the pad character. Rows are first compared by a hash over the shared
+// columns that skips pads, so only rows of equal hash are compared character by character.
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+#include <vector>
+
+#include "frame/result.h"
+#include "text/text_args.h"
+#include "zrt32.h"
+
+namespace zrt {
+
+namespace {
+
+struct CharMatrix {
+    const uint8_t* data;
+    uint32_t rows, cols;
+    const uint8_t* row(uint32_t r) const { return data + uint64_t(r) * cols; }
+};
+
+Code matrixOf(const APLArray* arg, uint32_t i, CharMatrix& m) {
+    const APLArray* item = slotAt(arg, i);
+    if (typeOf(item) != kChar || rankOf(item) != 2) return kBadType;
+    m = {dataOf(item), shapeOf(item)[0], shapeOf(item)[1]};
+    return kOk;
+}
+
+uint32_t rowHash(const uint8_t* row, uint32_t width, uint8_t pad) {
+    uint32_t h = 1;
+    for (uint32_t k = 0; k < width; ++k) {
+        if (row[k] == pad) continue;
+        h *= row[k];
+        h = 2 * h + ((h & 0x70000000u) ? 1 : 0);
+    }
+    return h;
+}
+
+// Equal over width characters as C strings compare them: a NUL in both ends the comparison.
+bool sameText(const uint8_t* a, const uint8_t* b, uint32_t width) {
+    for (uint32_t k = 0; k < width; ++k) {
+        if (a[k] != b[k]) return false;
+        if (a[k] == 0) return true;
+    }
+    return true;
+}
+
+bool onlyPads(const uint8_t* from, uint32_t count, uint8_t pad) {
+    for (uint32_t k = 0; k < count; ++k)
+        if (from[k] != pad) return false;
+    return true;
+}
+
+Result findRows(const CharMatrix& a, const CharMatrix& b, uint8_t pad) {
+    uint32_t width = std::min(a.cols, b.cols);
+    // The rows of A by hash, in ascending order, so that the first of them that matches is the
+    // first in A. A row whose extra columns are not all pads can match nothing.
+    std::unordered_map<uint32_t, std::vector<uint32_t>> rowsByHash;
+    for (uint32_t i = 0; i < a.rows; ++i)
+        if (onlyPads(a.row(i) + width, a.cols - width, pad))
+            rowsByHash[rowHash(a.row(i), width, pad)].push_back(i);
+
+    ArrayPtr out(allocVector(kInt32, b.rows));
+    if (!out) return kNoMemory;
+    for (uint32_t r = 0; r < b.rows; ++r) {
+        int32_t found = static_cast<int32_t>(a.rows) + 1;
+        const uint8_t* row = b.row(r);
+        auto candidates = rowsByHash.find(rowHash(row, width, pad));
+        if (candidates != rowsByHash.end() && onlyPads(row + width, b.cols - width, pad)) {
+            for (uint32_t i : candidates->second)
+                if (sameText(a.row(i), row, width)) {
+                    found = static_cast<int32_t>(i) + 1;
+                    break;
+                }
+        }
+        std::memcpy(dataOf(out.get()) + 4 * uint64_t(r), &found, 4);
+    }
+    return out;
+}
+
+}  // namespace
+
+}  // namespace zrt
+
+// RowFind: (A; B; pad) → for each row of B the first row of A that holds it, counting from 1,
+// or 1 + the number of rows of A.
+extern "C" ZRT_PUBLIC APLArray* ZRT_API RowFind(APLArray* arg) {
+    using namespace zrt;
+    return guarded([&]() -> Result {
+        if (!IsNestedVector(arg, 3)) return kBadType;
+        const APLArray* pad = slotAt(arg, 2);
+        if (typeOf(pad) != kChar || cellCount(pad) != 1) return kBadType;
+        CharMatrix a, b;
+        if (Code c = matrixOf(arg, 0, a)) return c;
+        if (Code c = matrixOf(arg, 1, b)) return c;
+        return findRows(a, b, dataOf(pad)[0]);
+    });
+}

@@ -1,0 +1,81 @@
+#include "dates/calendar.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+
+namespace zrt {
+namespace {
+
+using namespace std::chrono;
+
+// Day 0 is 1 January 1900; sys_days counts from 1 January 1970.
+constexpr int32_t kEpochShift = -25567;
+
+sys_days sysDaysOf(int32_t day) { return sys_days{days{day + kEpochShift}}; }
+
+// ISO 8601 week date computed independently: the week's Thursday decides the year.
+YearWeekDay isoWeekOf(sys_days d) {
+    auto weekday = static_cast<int32_t>(std::chrono::weekday{d}.iso_encoding());
+    sys_days thursday = d - days{weekday - 1} + days{3};
+    year isoYear = year_month_day{thursday}.year();
+    auto week = static_cast<int32_t>((thursday - sys_days{isoYear / January / 1}).count() / 7 + 1);
+    return {static_cast<int32_t>(isoYear), week, weekday};
+}
+
+const int32_t kFirstDay = (sys_days{year{1} / January / 1} - sysDaysOf(0)).count();
+const int32_t kLastDay = (sys_days{year{9999} / December / 31} - sysDaysOf(0)).count();
+
+bool operator==(const YearWeekDay& a, const YearWeekDay& b) {
+    return a.year == b.year && a.week == b.week && a.weekday == b.weekday;
+}
+
+// Four million days: the assertion macros are kept out of the loops.
+TEST(Calendar, EveryDayOfTheYears1To9999MatchesTheProlepticGregorianCalendar) {
+    for (int32_t day = kFirstDay; day <= kLastDay; ++day) {
+        year_month_day expected{sysDaysOf(day)};
+        YearMonthDay got = YmdOfDay(day);
+        int32_t dayOfYear = (sysDaysOf(day) - sys_days{expected.year() / January / 1}).count() + 1;
+        if (got.year != static_cast<int32_t>(expected.year()) ||
+            got.month != static_cast<int32_t>(unsigned(expected.month())) ||
+            got.day != static_cast<int32_t>(unsigned(expected.day())) ||
+            DayOfYmd(got.year, got.month, got.day) != day || DayOfYear(day) != dayOfYear) {
+            FAIL() << "day " << day << " gives " << got.year << "-" << got.month << "-" << got.day;
+        }
+    }
+}
+
+// Every year boundary included; before 1900 the day numbers are negative, and weekdays and
+// weeks must not shift there.
+TEST(Calendar, EveryDayOfTheYears1To9999HasItsIsoWeek) {
+    for (int32_t day = kFirstDay + 7; day <= kLastDay - 7; ++day) {
+        YearWeekDay got = YwdOfDay(day);
+        if (!(got == isoWeekOf(sysDaysOf(day))) ||
+            DayOfYwd(got.year, got.week, got.weekday) != day) {
+            FAIL() << "day " << day << " gives " << got.year << "-W" << got.week << "-"
+                   << got.weekday;
+        }
+    }
+}
+
+TEST(Calendar, OutOfRangePartsFollowTheFormulasWithoutOverflow) {
+    // Month 13 of 1999 is January 2000; day 0 is the last of the month before.
+    EXPECT_EQ(DayOfYmd(1999, 13, 1), DayOfYmd(2000, 1, 1));
+    EXPECT_EQ(DayOfYmd(2000, 3, 0), DayOfYmd(2000, 2, 29));
+    EXPECT_EQ(DayOfYwd(2009, 54, 1), DayOfYwd(2010, 1, 1));
+    EXPECT_EQ(DayOfYwd(2010, 1, 0), DayOfYwd(2009, 53, 7));
+    // Extremes must not overflow (the sanitizer build checks); the values are the formulas'.
+    for (int32_t v : {INT32_MIN, INT32_MIN + 1, -1000000000, 1000000000, INT32_MAX}) {
+        YmdOfDay(v);
+        YwdOfDay(v);
+        DayOfYear(v);
+        DayOfYmd(v, v, v);
+        DayOfYwd(v, v, v);
+    }
+    YearMonthDay far = YmdOfDay(INT32_MAX);
+    EXPECT_EQ(DayOfYmd(far.year, far.month, far.day), INT32_MAX);
+}
+
+}  // namespace
+}  // namespace zrt

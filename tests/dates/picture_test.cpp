@@ -1,0 +1,143 @@
+#include "dates/picture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "dates/calendar.h"
+#include "dates/names.h"
+#include "zrt32.h"
+
+namespace zrt {
+namespace {
+
+class PictureTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetNames(); }
+    void TearDown() override { ResetNames(); }
+
+    static std::string print(std::string_view format, double value) {
+        std::string out;
+        Picture(format).print(FieldsOfValue(value), out);
+        return out;
+    }
+};
+
+double on(int32_t year, int32_t month, int32_t day) { return DayOfYmd(year, month, day); }
+
+// Friday 31 December 1999, 18:00:00.
+constexpr double kEve = 36523.75;
+
+TEST_F(PictureTest, EveryNumberedFormat) {
+    const char* expected[36] = {
+        "31/12/99", "31.12.99", "12/31/99", "12.31.99", "31/12", "31.12", "12/31", "12.31",
+        "4q99", "Dec 99", "9912", "Dec-99", "9914", "99-4", "1999", "31-Dec-99", "31 Dec 99",
+        "Fri", "Friday", "Fri 31-Dec-99", "99-12-31", "1999-12-31", "991231", "19991231",
+        "18:00", "Fri 31-Dec-99 18:00", "Fri 31-Dec-1999 18:00",
+        "Friday, 31st December 1999, 18:00", "31-12-1999", "12-31-1999", "31121999",
+        "12311999", "31/12/1999", "12/31/1999", "31.12.1999", "12.31.1999",
+    };
+    for (int32_t n = 1; n <= 36; ++n) {
+        SCOPED_TRACE(n);
+        ASSERT_NE(NumberedFormat(n), nullptr);
+        EXPECT_EQ(print(NumberedFormat(n), kEve), expected[n - 1]);
+    }
+    EXPECT_EQ(NumberedFormat(0), nullptr);
+    EXPECT_EQ(NumberedFormat(37), nullptr);
+}
+
+TEST_F(PictureTest, FieldsOfTheDay) {
+    struct Case {
+        const char* format;
+        double value;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"DDD", on(2000, 1, 1), "001"},  // the day of the year counts from 1
+        {"DDD", on(1999, 12, 31), "365"},
+        {"DDD", on(2000, 12, 31), "366"},
+        {"PP", on(2000, 1, 1), "01"},
+        {"PP", on(2000, 1, 26), "01"},  // (26 + 1) div 28 + 1
+        {"PP", on(2000, 1, 27), "02"},
+        {"PP", on(2000, 12, 31), "14"},
+        {"QR", on(1999, 5, 10), "2"},
+        {"QRqYY", on(1999, 5, 10), "2q99"},
+        {"YY-QR", on(1999, 5, 10), "99-2"},
+        {"HR:MN:SC", 0.5 + 61.0 / 86400, "12:01:01"},
+        {"HR:MN:SC", 0.999999, "23:59:59"},
+        {"HR:MN:SC", (13 * 3600 + 7 * 60 + 59) / 86400.0, "13:07:59"},
+        {"HR:MN:SC", 0.5 + 0.999 / 86400, "12:00:00"},  // a millisecond short is short
+        {"HR:MN:SC", 1 - 1e-15, "23:59:59"},
+        {"DX", on(2000, 1, 5), "5"},
+        {"YYYY", 0, "1900"},
+        {"YY", on(2005, 1, 1), "05"},
+        {"DAY WEEKDAY", 0, "Mon Monday"},
+        {"DAY", on(2000, 1, 2), "Sun"},
+        {"MONTH.", on(2000, 5, 1), "May."},
+        {"MONTH.", on(2000, 9, 1), "September."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.format) + " of " + std::to_string(c.value));
+        EXPECT_EQ(print(c.format, c.value), c.expected);
+    }
+}
+
+TEST_F(PictureTest, EverySecondOfADayComputedInFloatingPointPrintsAsItself) {
+    for (int32_t s = 0; s < 86400; ++s) {
+        DateFields f = FieldsOfValue(45000 + s / 86400.0);
+        if (f.hour * 3600 + f.minute * 60 + f.second != s) FAIL() << "second " << s;
+    }
+}
+
+TEST_F(PictureTest, OrdinalSuffixes) {
+    const std::string expected[32] = {
+        "",     "1st",  "2nd",  "3rd",  "4th",  "5th",  "6th",  "7th",  "8th",  "9th",  "10th",
+        "11th", "12th", "13th", "14th", "15th", "16th", "17th", "18th", "19th", "20th", "21st",
+        "22nd", "23rd", "24th", "25th", "26th", "27th", "28th", "29th", "30th", "31st"};
+    for (int d = 1; d <= 31; ++d) EXPECT_EQ(print("DXSX", on(2000, 1, d)), expected[d]);
+}
+
+TEST_F(PictureTest, ValuesOutsideTheRangeAreClamped) {
+    EXPECT_EQ(print("DD MONTH YYYY HR", -5), "01 January 1900 00");
+    EXPECT_EQ(print("DD MONTH YYYY HR", std::nan("")), "01 January 1900 00");
+    YearMonthDay last = YmdOfDay(10000000);
+    std::string expected = std::to_string(last.year) + "-" + (last.month < 10 ? "0" : "") +
+                           std::to_string(last.month);
+    EXPECT_EQ(print("YYYY-MM", 1e9), expected);  // a five-digit year is printed whole
+    EXPECT_EQ(print("YYYY-MM", 1e7 + 0.5), expected);
+}
+
+TEST_F(PictureTest, OnlyAsciiLettersStartTokensAndCaseCounts) {
+    EXPECT_EQ(print("--/ 12:", kEve), "--/ 12:");  // no letters: copied unchanged
+    EXPECT_EQ(print("Xyz DD", kEve), "Xyz 31");    // letters that start no token are copied
+    EXPECT_EQ(print("dd DD", kEve), "dd 31");      // the picture itself is case-sensitive
+    EXPECT_EQ(print("\xE9" "DD\xC4YY", kEve), "\xE9" "31\xC4" "99");
+    EXPECT_EQ(print("MMM", kEve), "12M");          // MM first, then a lone M
+    EXPECT_EQ(print("DDDD", kEve), "365D");        // DDD, then a lone D
+}
+
+TEST_F(PictureTest, UpperCasingTouchesOnlyAsciiLetters) {
+    std::string text = "dd mon yyyy \xE9\xE0\xFF z{";
+    UpperCaseAscii(text);
+    EXPECT_EQ(text, "DD MON YYYY \xE9\xE0\xFF Z{");
+}
+
+TEST_F(PictureTest, ShortNamesKeepNoGapAndLongNamesAreCutToThree) {
+    ASSERT_EQ(DateInit(3, "|Ja|Fe|Mr|Ap|My|Jn|Jl|Au|Se|Oc|No|De|"), 0u);
+    ASSERT_EQ(DateInit(4, "/Sunday/Monday/Tuesday/Wednesday/Thursday/Friday/Saturday/"), 0u);
+    EXPECT_EQ(print("DD MON YY DAY", kEve), "31 De 99 Fri");
+}
+
+TEST_F(PictureTest, TextsAreCutAt255Characters) {
+    std::string longFormat(300, '-');
+    EXPECT_EQ(print(longFormat, kEve), std::string(255, '-'));
+    std::string months;
+    for (int k = 0; k < 40; ++k) months += "MONTH";
+    std::string out = print(months, kEve);
+    ASSERT_EQ(out.size(), 255u);
+    EXPECT_EQ(out.substr(0, 16), "DecemberDecember");
+}
+
+}  // namespace
+}  // namespace zrt

@@ -1,0 +1,78 @@
+// DllCntCols over real files: the widest line of the first block.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/arrays.h"
+#include "text/classic_file.h"
+#include "zrt32.h"
+
+namespace zrt {
+namespace {
+
+using test::ClassicFile;
+
+// The count, or the code of a failed call.
+int32_t countColumns(int32_t handle, int32_t block = 1024, const std::string& marks = "\",") {
+    ArrayPtr r(DllCntCols(
+        test::args(test::intScalar(handle), test::chars(marks), test::intScalar(block)).get()));
+    if (int32_t code = test::codeOf(r.get())) return code;
+    const APLArray* v = test::valueOf(r.get());
+    EXPECT_EQ(cellCount(v), 1u);
+    return static_cast<int32_t>(test::numbersOf(v).at(0));
+}
+
+TEST(DllCntCols, LargestFieldCountOfTheFirstBlock) {
+    struct Case {
+        const char* name;
+        std::string content;
+        int32_t count;
+    };
+    const Case cases[] = {
+        {"lines of 3, 5 and 4 fields", "a,b,c\r\n1,2,3,4,5\r\nw,x,y,z\r\n", 5},
+        {"lone CR", "a\r,b,c\rd", 3},   // the first character after a lone CR counts
+        {"last line without line end is counted", "a\r\nb,c,d,e", 4},
+        {"empty lines", "\r\n\r\n", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClassicFile file(c.content);
+        EXPECT_EQ(countColumns(file.handle()), c.count);
+    }
+    ClassicFile semicolons("a;b;c\r\n");
+    EXPECT_EQ(countColumns(semicolons.handle(), 1024, "\";"), 3);
+}
+
+TEST(DllCntCols, OnlyTheFirstBlockCountsAndThePositionStaysBehindIt) {
+    std::string first = "a,b\r\n";
+    std::string content = first + std::string(2000, 'x') + ",y,z,w\r\n";
+    ClassicFile file(content);
+    // The cut line is not counted: it is not the last block.
+    EXPECT_EQ(countColumns(file.handle()), 2);
+    EXPECT_EQ(file.position(), 1023);
+    EXPECT_EQ(platform::classicSeek(file.handle(), 0, 0), 0);
+    EXPECT_EQ(countColumns(file.handle(), 4096), 4);
+    EXPECT_EQ(file.position(), static_cast<int32_t>(content.size()));
+
+    ClassicFile noLineEnd(std::string(2000, 'x'));
+    EXPECT_EQ(countColumns(noLineEnd.handle()), -1);  // no line in the block
+}
+
+TEST(DllCntCols, FailuresAndRefusals) {
+    ClassicFile empty("");
+    EXPECT_EQ(countColumns(empty.handle()), 10039);
+    EXPECT_EQ(countColumns(-1), 10039);
+    ClassicFile file("a,b\r\n");
+    EXPECT_EQ(countColumns(file.handle(), 1), 10004);
+    EXPECT_EQ(countColumns(file.handle(), -5), 10004);
+    EXPECT_EQ(countColumns(file.handle(), 1024, ","), 10004);
+    EXPECT_EQ(file.position(), 0);
+    EXPECT_EQ(countColumns(file.handle(), 2), -1);  // one byte read, no line in it
+    EXPECT_EQ(test::codeOf(ArrayPtr(DllCntCols(
+                  test::args(test::intScalar(file.handle()), test::chars("\",")).get())).get()),
+              10004);
+    EXPECT_EQ(test::codeOf(ArrayPtr(DllCntCols(nullptr)).get()), 10004);
+}
+
+}  // namespace
+}  // namespace zrt
