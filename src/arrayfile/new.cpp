@@ -16,22 +16,6 @@ namespace {
 
 constexpr uint32_t kNoObjectKind = 5;  // a kind that is never made
 
-// The object New made, destroyed again unless the call succeeds (on every path, a thrown
-// out-of-memory included): a failed New leaves nothing behind.
-class NewObjectGuard {
-public:
-    explicit NewObjectGuard(NamedObject* object) : object_(object) {}
-    ~NewObjectGuard() {
-        if (object_) DestroyObject(object_);
-    }
-    NewObjectGuard(const NewObjectGuard&) = delete;
-    NewObjectGuard& operator=(const NewObjectGuard&) = delete;
-    void keep() { object_ = nullptr; }
-
-private:
-    NamedObject* object_;
-};
-
 bool parentSuits(uint32_t kind, const NamedObject* parent) {
     uint32_t p = parent ? parent->kind : 0;
     switch (kind) {

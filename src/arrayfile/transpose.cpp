@@ -125,21 +125,6 @@ Code ActTransposeFile(ArrayFileObject& source, ArrayFileObject& target, const st
 
 namespace {
 
-// Destroys the new object unless the call succeeds (on every path).
-class NewObjectGuard {
-public:
-    explicit NewObjectGuard(NamedObject* object) : object_(object) {}
-    ~NewObjectGuard() {
-        if (object_) DestroyObject(object_);
-    }
-    NewObjectGuard(const NewObjectGuard&) = delete;
-    NewObjectGuard& operator=(const NewObjectGuard&) = delete;
-    void keep() { object_ = nullptr; }
-
-private:
-    NamedObject* object_;
-};
-
 Code transposeFile(const APLArray* arg) {
     std::string sourceName, newName, newPath;
     if (Code c = NameOf(arg, 0, sourceName)) return c;

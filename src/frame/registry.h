@@ -47,6 +47,22 @@ Code LocateObject(const char* path, uint32_t kind, NamedObject*& out,
 // Destroys the object and everything under it, children first (oldest first).
 void DestroyObject(NamedObject* object);
 
+// An object just made, destroyed again unless keep() is called (on every path, a thrown
+// out-of-memory included): a call that fails leaves no object behind.
+class NewObjectGuard {
+public:
+    explicit NewObjectGuard(NamedObject* object) : object_(object) {}
+    ~NewObjectGuard() {
+        if (object_) DestroyObject(object_);
+    }
+    NewObjectGuard(const NewObjectGuard&) = delete;
+    NewObjectGuard& operator=(const NewObjectGuard&) = delete;
+    void keep() { object_ = nullptr; }
+
+private:
+    NamedObject* object_;
+};
+
 // The object itself if it is of that kind, else its nearest ancestor of that kind, else null.
 NamedObject* FindAncestor(NamedObject* object, uint32_t kind);
 
