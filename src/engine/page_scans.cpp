@@ -33,13 +33,13 @@ Code pagedOperand(const APLArray* arg, Operand& a) {
 
 // Item 1: (r, c, p), each readable as an integer; p is given back.
 Code pageDimensionOf(const APLArray* arg, int32_t& p) {
-    APLArray* spec;
-    if (Code c = GetItemArray(arg, 1, spec)) return c;
-    if (!spec || typeOf(spec) == kChar || ArgumentCount(spec) != 3) return kRange;
+    APLArray* rcp;
+    if (Code c = GetItemArray(arg, 1, rcp)) return c;
+    if (!rcp || typeOf(rcp) == kChar || ArgumentCount(rcp) != 3) return kRange;
     int32_t r = 0, c = 0;
-    if (Code code = GetItemInt(spec, 0, r)) return code;
-    if (Code code = GetItemInt(spec, 1, c)) return code;
-    return GetItemInt(spec, 2, p);
+    if (Code code = GetItemInt(rcp, 0, r)) return code;
+    if (Code code = GetItemInt(rcp, 1, c)) return code;
+    return GetItemInt(rcp, 2, p);
 }
 
 ArrayPtr zeroIntegers(uint32_t n) {
