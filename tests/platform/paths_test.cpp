@@ -1,4 +1,4 @@
-// Delete, move, copy, attributes, working and temporary directories.
+// Delete, move, copy, attributes, temporary directories and files.
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -89,8 +89,6 @@ TEST(Paths, CopyCarriesContentReadOnlyAndTime) {
 
 TEST(Paths, AttributesFollowTheNameAndTheMode) {
     TempDir dir;
-    zrt::test::writeFile(dir.file(".hidden"), "");
-    zrt::test::makeHidden(dir.file(".hidden"));
     zrt::test::writeFile(dir.file("readonly"), "");
     zrt::test::makeReadOnly(dir.file("readonly"));
     fs::create_directory(dir.file(".dir"));
@@ -100,7 +98,6 @@ TEST(Paths, AttributesFollowTheNameAndTheMode) {
         SysError expected;
         uint32_t attributes;
     } const cases[] = {
-        {dir.file(".hidden"), kOk, kAttrArchive | kAttrHidden},
         {dir.file("readonly"), kOk, kAttrArchive | kAttrReadOnly},
         {dir.file(".dir/"), kOk, kAttrDirectory | kAttrHidden},
         {dir.file(".dir/.."), kOk, kAttrDirectory},
@@ -114,19 +111,6 @@ TEST(Paths, AttributesFollowTheNameAndTheMode) {
         EXPECT_EQ(attributes, c.attributes);
         EXPECT_EQ(fileExists(c.path), c.expected == kOk);
     }
-}
-
-TEST(Paths, WorkingDirectoryChangesAndReportsErrors) {
-    TempDir dir;
-    zrt::test::ScopedCwd keep(dir.path());
-    fs::create_directory(dir.file("sub"));
-    ASSERT_EQ(changeDirectory("sub"), kOk);
-    std::string here;
-    ASSERT_EQ(currentDirectory(here), kOk);
-    EXPECT_TRUE(fs::path(here).is_absolute()) << here;
-    EXPECT_TRUE(fs::equivalent(here, dir.file("sub"))) << here;
-    EXPECT_EQ(changeDirectory("none"), kFileNotFound);
-    EXPECT_EQ(changeDirectory("none/deeper"), kPathNotFound);
 }
 
 TEST(Paths, TemporaryDirectoryEndsWithASeparator) {

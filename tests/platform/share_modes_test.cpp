@@ -100,22 +100,20 @@ SysError openError(const std::string& path, uint32_t access, uint32_t share,
 }
 
 TEST(ShareModes, ConflictsFollowTheWindowsRuleWithinOneProcess) {
+    const SysError refused = kSharingViolation;
     struct Case {
         const char* name;
         uint32_t firstAccess, firstShare, secondAccess, secondShare;
         SysError expected;
     } const cases[] = {
         {"readers sharing read", kRead, kShareRead, kRead, kShareRead, kOk},
-        {"reader denies write", kRead, kShareRead, kReadWrite, kShareReadWrite, kSharingViolation},
-        {"may not deny the reader there", kRead, kShareReadWrite, kReadWrite, kShareWrite,
-         kSharingViolation},
+        {"reader denies write", kRead, kShareRead, kReadWrite, kShareReadWrite, refused},
+        {"may not deny the reader", kRead, kShareReadWrite, kReadWrite, kShareWrite, refused},
         {"writers sharing write", kWrite, kShareReadWrite, kWrite, kShareReadWrite, kOk},
-        {"share none refuses all", kRead, kShareNone, kRead, kShareReadWrite, kSharingViolation},
-        {"may not deny the writer there", kWrite, kShareReadWrite, kRead, kShareRead,
-         kSharingViolation},
-        {"write-only share lets a writer in", kRead, kShareWrite, kWrite, kShareReadWrite, kOk},
-        {"write-only share keeps a reader out", kRead, kShareWrite, kRead, kShareReadWrite,
-         kSharingViolation},
+        {"share none refuses all", kRead, kShareNone, kRead, kShareReadWrite, refused},
+        {"may not deny the writer", kWrite, kShareReadWrite, kRead, kShareRead, refused},
+        {"write share lets a writer in", kRead, kShareWrite, kWrite, kShareReadWrite, kOk},
+        {"write share keeps a reader out", kRead, kShareWrite, kRead, kShareReadWrite, refused},
     };
     TempDir dir;
     std::string path = dir.file("f");
@@ -190,7 +188,7 @@ TEST(ShareModes, ExclusiveOpensOfSeveralProcessesNeverOverlap) {
     }
 }
 
-TEST(ShareModes, OpenAfterTheFileWasReplacedSeesTheNewFile) {
+TEST(ShareModes, TheFileThatReplacedAHeldOneIsNotHeld) {
 #ifdef _WIN32
     GTEST_SKIP() << "Windows cannot rename a file that is held open without delete sharing";
 #endif
@@ -202,12 +200,7 @@ TEST(ShareModes, OpenAfterTheFileWasReplacedSeesTheNewFile) {
     // Replaced behind the emulation's back (another program): the new file is not held.
     ASSERT_EQ(std::rename(path.c_str(), dir.file("old").c_str()), 0);
     zrt::test::writeFile(path, "new");
-    File f;
-    ASSERT_EQ(File::open(path, kRead, kShareNone, Disposition::OpenExisting, f), kOk);
-    char text[3];
-    uint32_t got = 0;
-    EXPECT_EQ(f.read(text, 3, got), kOk);
-    EXPECT_EQ(std::string(text, got), "new");
+    EXPECT_EQ(openError(path, kRead, kShareNone), kOk);
 }
 
 }  // namespace
