@@ -23,8 +23,6 @@ TEST(DirXEntryText, ColumnsAtTheirOffsets) {
         const char* text;
     };
     const Case cases[] = {
-        {"plain file", entry("REPORT.TXT", kAttrArchive | kAttrReadOnly, 1234),
-         "  REPORT.TXT A R        1234 20210304 050607 "},
         {"every attribute", entry(".hidden", 0x37, 5),
          "        .hiddAHRSD         5 20210304 050607 "},
         // Text that runs past a column is covered by the next one.
@@ -50,12 +48,6 @@ TEST(DirXEntryText, ShortNameIsShownWhenThereIsOne) {
     e.shortName = "QUARTE~1.XLS";
     EXPECT_EQ(DirXEntryText(e).substr(0, 13), "QUARTE~1.XLS ");
     EXPECT_EQ(DirEntryText(e), "  QUARTE~1.XLS");
-}
-
-TEST(DirEntryText, NameRightAlignedInFourteenAndCutThere) {
-    EXPECT_EQ(DirEntryText(entry("a.txt", 0)), "         a.txt");
-    EXPECT_EQ(DirEntryText(entry("exactly14chars", 0)), "exactly14chars");
-    EXPECT_EQ(DirEntryText(entry("a name of twenty-two.x", 0)), "a name of twen");
 }
 
 }  // namespace

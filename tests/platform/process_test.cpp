@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
-#include <regex>
 #include <string>
 
 #include "platform/platform.h"
@@ -21,15 +20,10 @@ using zrt::test::ScopedEnv;
 
 namespace {
 
-TEST(Process, LocalTimeTextLooksLikeTheRuntimesAndShowsNow) {
+TEST(Process, LocalTimeTextIsTheRuntimesTextOfNow) {
     time_t before = time(nullptr);
     std::string text = localTimeText();
     time_t after = time(nullptr);
-    ASSERT_EQ(text.size(), 24u);
-    EXPECT_TRUE(std::regex_match(
-        text, std::regex("(Sun|Mon|Tue|Wed|Thu|Fri|Sat) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|"
-                         "Oct|Nov|Dec) [0-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9] [0-9]{4}")))
-        << text;
     char expected[2][32];
     for (int k = 0; k < 2; ++k) {
         time_t t = k ? after : before;

@@ -1,5 +1,6 @@
 // Printing arrays: what is printed reads back as an equal array of the same types, and the
-// printed forms are the ones the documentation shows.
+// printed forms are the ones the documentation shows (the host's notation script shows the
+// common ones).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -33,46 +34,17 @@ TEST(Printer, PrintsTheDocumentedForms) {
         const char* printed;
     };
     const Case cases[] = {
-        {"1 2 3", "1 2 3"},
-        {"5", "5"},
-        {",5", ",5"},
-        {"int32 ,0", "int32 ,0"},
-        {"int32 0", "int32 0"},
-        {"double 1 2", "double 1 2"},
-        {"1.5 2", "1.5 2"},
         {"¯2.5E¯7 2e10", "¯2.5E¯7 2E10"},
-        {"1e300", "1E300"},
-        {"⍬", "⍬"},
         {"int16 ⍬", "int16 ⍬"},
-        {"0 3⍴⍬", "0 3⍴⍬"},
-        {"2 3⍴1 2 3 4 5 6", "2 3⍴1 2 3 4 5 6"},
         {"1 1⍴7", "1 1⍴7"},
-        {"double 2 2⍴1", "double 2 2⍴1 1 1 1"},
-        {"'it''s'", "'it''s'"},
-        {"''", "''"},
-        {",'a'", ",'a'"},
-        {"2 2⍴'abcd'", "2 2⍴'abcd'"},
         {"0 2⍴''", "0 2⍴''"},
-        {"'Ä'", "'Ä'"},
-        {"⎕UCS 13 10", "⎕UCS 13 10"},
         {"⎕UCS 10", "⎕UCS 10"},
         {"⎕UCS 1 2⍴97 0", "⎕UCS 1 2⍴97 0"},
-        {"'abc',⎕UCS 10", "'abc',⎕UCS 10"},
         {"(⎕UCS 9),'a',(⎕UCS 13 10),'bc'", "(⎕UCS 9),'a',(⎕UCS 13 10),'bc'"},
         {"'a',(⎕UCS 4 4),'b'", "'a',(⎕UCS 4 4),'b'"},
         {"'x' ('a',⎕UCS 10)", "'x' ('a',⎕UCS 10)"},
-        {"1 'a' (2 3) ⍬ ''", "1 'a' (2 3) ⍬ ''"},
-        {"(0) (42)", "(0) (42)"},
         {"('a') ('b')", "('a') ('b')"},
-        {"'ab' 'c'", "'ab' 'c'"},
-        {"(int32 0) (1 2)", "(int32 0) (1 2)"},
         {"(,'a') (⎕UCS 10) (⊂1 2)", "(,'a') (⎕UCS 10) (⊂1 2)"},
-        {"⊂1 2", "⊂1 2"},
-        {"⊂⊂7", "⊂⊂7"},
-        {",⊂'ab'", ",⊂'ab'"},
-        {"0⍴⊂'ab'", "0⍴⊂'ab'"},
-        {"2 0⍴⊂1 2", "2 0⍴⊂1 2"},
-        {"2 2⍴1 'a' (1 2) ⍬", "2 2⍴1 'a' (1 2) ⍬"},
         {"1 1⍴⊂'x'", "1 1⍴⊂'x'"},
     };
     for (const Case& c : cases) {
