@@ -43,39 +43,26 @@ TEST_F(PictureTest, EveryNumberedFormat) {
         ASSERT_NE(NumberedFormat(n), nullptr);
         EXPECT_EQ(print(NumberedFormat(n), kEve), expected[n - 1]);
     }
-    EXPECT_EQ(NumberedFormat(0), nullptr);
-    EXPECT_EQ(NumberedFormat(37), nullptr);
 }
 
-TEST_F(PictureTest, FieldsOfTheDay) {
+TEST_F(PictureTest, FieldsAtTheirBoundaries) {
     struct Case {
         const char* format;
         double value;
         const char* expected;
     };
     const Case cases[] = {
-        {"DDD", on(2000, 1, 1), "001"},  // the day of the year counts from 1
-        {"DDD", on(1999, 12, 31), "365"},
-        {"DDD", on(2000, 12, 31), "366"},
-        {"PP", on(2000, 1, 1), "01"},
-        {"PP", on(2000, 1, 26), "01"},  // (26 + 1) div 28 + 1
-        {"PP", on(2000, 1, 27), "02"},
-        {"PP", on(2000, 12, 31), "14"},
-        {"QR", on(1999, 5, 10), "2"},
-        {"QRqYY", on(1999, 5, 10), "2q99"},
-        {"YY-QR", on(1999, 5, 10), "99-2"},
+        {"DDD", on(2000, 1, 1), "001"},  {"DDD", on(2000, 12, 31), "366"},
+        {"PP", on(2000, 1, 26), "01"},   {"PP", on(2000, 1, 27), "02"},  // (26 + 1) div 28 + 1
+        {"PP", on(2000, 12, 31), "14"},  {"QR", on(1999, 3, 31), "1"},
+        {"QR", on(1999, 4, 1), "2"},     {"YY", on(2005, 1, 1), "05"},
+        {"DAY WEEKDAY", 0, "Mon Monday"}, {"MONTH.", on(2000, 9, 1), "September."},
         {"HR:MN:SC", 0.5 + 61.0 / 86400, "12:01:01"},
-        {"HR:MN:SC", 0.999999, "23:59:59"},
-        {"HR:MN:SC", (13 * 3600 + 7 * 60 + 59) / 86400.0, "13:07:59"},
         {"HR:MN:SC", 0.5 + 0.999 / 86400, "12:00:00"},  // a millisecond short is short
         {"HR:MN:SC", 1 - 1e-15, "23:59:59"},
-        {"DX", on(2000, 1, 5), "5"},
-        {"YYYY", 0, "1900"},
-        {"YY", on(2005, 1, 1), "05"},
-        {"DAY WEEKDAY", 0, "Mon Monday"},
-        {"DAY", on(2000, 1, 2), "Sun"},
-        {"MONTH.", on(2000, 5, 1), "May."},
-        {"MONTH.", on(2000, 9, 1), "September."},
+        {"DXSX", on(2000, 1, 3), "3rd"},   {"DXSX", on(2000, 1, 4), "4th"},
+        {"DXSX", on(2000, 1, 11), "11th"}, {"DXSX", on(2000, 1, 13), "13th"},
+        {"DXSX", on(2000, 1, 21), "21st"}, {"DXSX", on(2000, 1, 22), "22nd"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.format) + " of " + std::to_string(c.value));
@@ -90,14 +77,6 @@ TEST_F(PictureTest, EverySecondOfADayComputedInFloatingPointPrintsAsItself) {
     }
 }
 
-TEST_F(PictureTest, OrdinalSuffixes) {
-    const std::string expected[32] = {
-        "",     "1st",  "2nd",  "3rd",  "4th",  "5th",  "6th",  "7th",  "8th",  "9th",  "10th",
-        "11th", "12th", "13th", "14th", "15th", "16th", "17th", "18th", "19th", "20th", "21st",
-        "22nd", "23rd", "24th", "25th", "26th", "27th", "28th", "29th", "30th", "31st"};
-    for (int d = 1; d <= 31; ++d) EXPECT_EQ(print("DXSX", on(2000, 1, d)), expected[d]);
-}
-
 TEST_F(PictureTest, ValuesOutsideTheRangeAreClamped) {
     EXPECT_EQ(print("DD MONTH YYYY HR", -5), "01 January 1900 00");
     EXPECT_EQ(print("DD MONTH YYYY HR", std::nan("")), "01 January 1900 00");
@@ -108,25 +87,21 @@ TEST_F(PictureTest, ValuesOutsideTheRangeAreClamped) {
     EXPECT_EQ(print("YYYY-MM", 1e7 + 0.5), expected);
 }
 
-TEST_F(PictureTest, OnlyAsciiLettersStartTokensAndCaseCounts) {
+TEST_F(PictureTest, OnlyAsciiLettersStartTokensAndOnlyAsciiLettersAreUpperCased) {
     EXPECT_EQ(print("--/ 12:", kEve), "--/ 12:");  // no letters: copied unchanged
     EXPECT_EQ(print("Xyz DD", kEve), "Xyz 31");    // letters that start no token are copied
     EXPECT_EQ(print("dd DD", kEve), "dd 31");      // the picture itself is case-sensitive
     EXPECT_EQ(print("\xE9" "DD\xC4YY", kEve), "\xE9" "31\xC4" "99");
     EXPECT_EQ(print("MMM", kEve), "12M");          // MM first, then a lone M
     EXPECT_EQ(print("DDDD", kEve), "365D");        // DDD, then a lone D
-}
-
-TEST_F(PictureTest, UpperCasingTouchesOnlyAsciiLetters) {
     std::string text = "dd mon yyyy \xE9\xE0\xFF z{";
     UpperCaseAscii(text);
     EXPECT_EQ(text, "DD MON YYYY \xE9\xE0\xFF Z{");
 }
 
-TEST_F(PictureTest, ShortNamesKeepNoGapAndLongNamesAreCutToThree) {
-    ASSERT_EQ(DateInit(3, "|Ja|Fe|Mr|Ap|My|Jn|Jl|Au|Se|Oc|No|De|"), 0u);
+TEST_F(PictureTest, LongShortNamesAreCutToThree) {
     ASSERT_EQ(DateInit(4, "/Sunday/Monday/Tuesday/Wednesday/Thursday/Friday/Saturday/"), 0u);
-    EXPECT_EQ(print("DD MON YY DAY", kEve), "31 De 99 Fri");
+    EXPECT_EQ(print("DAY", kEve), "Fri");
 }
 
 TEST_F(PictureTest, TextsAreCutAt255Characters) {

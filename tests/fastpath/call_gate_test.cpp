@@ -58,24 +58,6 @@ protected:
     LibraryEnv env;
 };
 
-TEST_F(CallGate, TwoArgumentsArePassedLastFirst) {
-    // (name, data, fileName) calls FileWrite(fileName, data).
-    ArrayPtr data = args(chars("AB"), doubles({1.5, 2}));
-    TreePtr written = call(args(chars("FileWrite"), args(chars("AB"), doubles({1.5, 2})), chars("x.dat")).get());
-    EXPECT_TRUE(sameArray(ints({0}).get(), written.get()));
-    TreePtr read = call(args(chars("FileRead"), chars("x.dat")).get());
-    EXPECT_TRUE(sameArray(args(intScalar(0), std::move(data)).get(), read.get()));
-    // The other way round FileWrite gets a number for a name: its own code result, 10004.
-    TreePtr swapped = call(args(chars("FileWrite"), chars("y.dat"), ints({1})).get());
-    EXPECT_TRUE(sameArray(ints({10004}).get(), swapped.get()));
-}
-
-TEST_F(CallGate, ACharacterVectorNamesAnExportCalledWithoutArguments) {
-    // FileRead without its name opens nothing: the export's own code.
-    TreePtr r = call(chars("FileRead").get());
-    EXPECT_TRUE(sameArray(ints({10039}).get(), r.get()));
-}
-
 TEST_F(CallGate, RequestsItCannotCallGiveTheErrorResult) {
     ArrayPtr longName = chars(std::string(100, 'F'));
     uint32_t matrix[2] = {1, 8};
@@ -87,6 +69,7 @@ TEST_F(CallGate, RequestsItCannotCallGiveTheErrorResult) {
         ArrayPtr request;
         int32_t code;
     };
+    // The golden script holds a one-argument export given three and a plain-argument export.
     Case cases[] = {
         {"request of rank 2", std::move(nameMatrix), 10002},
         {"name item of rank 0", args(charScalar('F'), ints({1})), 10002},
@@ -96,9 +79,7 @@ TEST_F(CallGate, RequestsItCannotCallGiveTheErrorResult) {
         {"name of 99 characters", chars(std::string(99, 'F')), 10003},
         {"no export of that name", chars("Nonesuch"), 10003},
         {"names are exact", chars("fileread"), 10003},
-        {"a plain-argument export", chars("CalculateCRC32"), 10003},
         {"XC itself", chars("XC"), 10003},
-        {"three arguments", args(chars("FileWrite"), ints({1}), ints({2}), ints({3})), 10001},
         {"two arguments for a one-argument export", args(chars("FileRead"), ints({1}), ints({2})), 10001},
         {"an empty request", ArrayPtr(AllocArray(kNested, 1, &zero)), 10001},
     };
@@ -107,6 +88,10 @@ TEST_F(CallGate, RequestsItCannotCallGiveTheErrorResult) {
         TreePtr r = call(c.request.get());
         EXPECT_TRUE(sameArray(errorOf(c.code).get(), r.get()));
     }
+    // Arguments go last first: (name, data, fileName) calls FileWrite(fileName, data), so the
+    // other order hands FileWrite a number for a name, and its own code comes back.
+    TreePtr swapped = call(args(chars("FileWrite"), chars("y.dat"), ints({1})).get());
+    EXPECT_TRUE(sameArray(ints({10004}).get(), swapped.get()));
 }
 
 TEST_F(CallGate, BuffersItDidNotMakeOrCannotReadAreRefused) {
@@ -134,23 +119,14 @@ TEST_F(CallGate, BuffersItDidNotMakeOrCannotReadAreRefused) {
     APLFreeRes(damaged);
 }
 
-TEST(PackedBuffers, PackTakesExactlyTheSizeItReports) {
-    ArrayPtr a = args(chars("abc"), intScalar(1));
-    void* buffer = requestOf(a.get());
-    uint32_t size = 0;
-    ASSERT_EQ(APLCalcSize(&buffer, &size), 0u);
-    EXPECT_EQ(size, 4u * (3 + 4 + 3));
-    std::vector<uint8_t> out(size);
-    uint32_t capacity = size - 1;
-    EXPECT_EQ(APLPack(&buffer, &capacity, out.data()), 10004u);
-    EXPECT_EQ(capacity, size);  // the size needed
-    capacity = size;
-    EXPECT_EQ(APLPack(&buffer, &capacity, out.data()), 0u);
-    EXPECT_EQ(0, std::memcmp(out.data(), buffer, size));
+// The golden script holds a capacity one short and an exact one.
+TEST(PackedBuffers, NullSizesAndBuffersAreRefused) {
+    void* buffer = requestOf(chars("abc").get());
+    std::vector<uint8_t> out(64);
     EXPECT_EQ(APLCalcSize(&buffer, nullptr), 10004u);
     EXPECT_EQ(APLPack(&buffer, nullptr, out.data()), 10004u);
     void* none = nullptr;
-    capacity = 99;
+    uint32_t capacity = 99;
     EXPECT_EQ(APLPack(&none, &capacity, out.data()), 10004u);
     EXPECT_EQ(capacity, 0u);
     EXPECT_EQ(APLFreeRes(buffer), 0u);

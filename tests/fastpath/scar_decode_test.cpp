@@ -3,8 +3,6 @@
 #include <functional>
 
 #include "fastpath/scar.h"
-#include "frame/log.h"
-#include "support/test_support.h"
 #include "scar_writer.h"
 #include "support/arrays.h"
 
@@ -199,7 +197,6 @@ TEST(SCARDecode, DamageIsFoundWithoutFollowingIt) {
     };
     const Case cases[] = {
         {"type 0", single(kSqNone, {1}, 4)},
-        {"type 15", single(kSqInvalid, {1}, 4)},
         {"type 200", single(200, {1}, 4)},
         {"rank 16", [](ScarWriter& w) { w.node(kSqInt32, std::vector<uint32_t>(16, 1), 4); }},
         {"complex of rank 15: no room for the extra axis",
@@ -213,8 +210,6 @@ TEST(SCARDecode, DamageIsFoundWithoutFollowingIt) {
         {"header cut short", [](ScarWriter& w) { w.bytes.resize(w.bytes.size() + 6, 0); }},
         {"heterogeneous tag 6",
          [](ScarWriter& w) { w.bytes[w.data(w.node(kSqHetero, {1}, 10))] = kSqComplex; }},
-        {"heterogeneous tag 14",
-         [](ScarWriter& w) { w.bytes[w.data(w.node(kSqHetero, {1}, 10))] = kSqBoxed; }},
         {"item offset beyond the buffer",
          [](ScarWriter& w) { w.word(w.data(w.node(kSqNested, {1}, 4)), 4000); }},
         {"item offset 0: the node itself",
@@ -245,26 +240,6 @@ TEST(SCARDecode, DamageIsFoundWithoutFollowingIt) {
             EXPECT_EQ(out, nullptr);
         }
     }
-}
-
-TEST(SCARDecode, LogsEachCaseAtItsLevel) {
-    TempDir dir;
-    ScopedCwd cwd(dir.path());
-    SetDebugMask(kLogScar | 9);
-    std::vector<uint8_t> bytes = mixedTree('B');
-    TreePtr out;
-    ASSERT_EQ(decode(bytes, out), kOk);
-    ScarWriter w('L');
-    w.bytes[w.data(w.node(kSqHetero, {1}, 10))] = kSqInt8;
-    ASSERT_EQ(decode(w.bytes, out), kOk);
-    SetDebugMask(0);
-    const std::string log = test::readTextFile(dir.file("aplsrv.log"));
-    for (const char* line : {"  XSCARDecode\n", "  Binary\n", "  SCARDecode\n", "  Pntr\n", "  Numeric\n",
-                             "  Char\n", "  HET\n", "  HET element 2\n", "  HET size 10\n",
-                             "  Nested at offset: 32\n", "  Moving: 6\n", "  Heterogen\n",
-                             "  Converting Het to Pntr: 1\n", "  Converting byte to 4 byte: 1\n"})
-        EXPECT_NE(log.find(line), std::string::npos) << line;
-    EXPECT_EQ(log.find("  Decode\n"), std::string::npos);  // only with a translation table
 }
 
 TEST(SCARDecode, UnknownFormOrByteOrderLettersAreRefused) {

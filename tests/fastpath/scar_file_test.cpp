@@ -130,17 +130,14 @@ TEST_F(ScarFile, EveryFailureOfTheTableGivesItsCodeAndLine) {
         int32_t code;
         const char* line;
     };
+    // The golden script holds an empty file, one too short for its header and a wrong version.
     const Case cases[] = {
         {"one flipped data byte", flipped, 10039, "Invalid SCAR file CRC 0"},
         {"cut short by one byte", good.substr(0, good.size() - 1), 10039, "Invalid SCAR file size 0"},
         {"size field wrong", wrongSize, 10039, "Invalid SCAR file size 0"},
-        {"empty file", "", 10012, "FileRead: CreateFileMapping"},
-        {"15 bytes", good.substr(0, 15), 10039, "Invalid SCAR file size 0"},
         {"version 01 without a buffer", good.substr(0, 24), 10039, "Invalid SCAR file size 0"},
         {"version 00 too short for a buffer header", version0.substr(0, 20), 10039, "Invalid SCAR file size 0"},
         {"wrong identifier", "QUIRVEX 00 01 " + good.substr(14), 10039, "Invalid Scar FileID 0"},
-        {"wrong version", good.substr(0, 14) + "02" + good.substr(16), 10039,
-         "Invalid SCAR file Version Number 0"},
         {"unknown buffer form", badForm, 10036, nullptr},
         {"damaged node", damaged, 10039, nullptr},
     };
@@ -157,15 +154,7 @@ TEST_F(ScarFile, EveryFailureOfTheTableGivesItsCodeAndLine) {
     writeFile(env.file("case.dat"), version0);
     EXPECT_EQ(read("case.dat", &back), 0);  // version 00 of the same content reads
     EXPECT_TRUE(sameArray(data.get(), back.get()));
-}
-
-TEST_F(ScarFile, NamesThatOpenNothing) {
-    init(0);
-    EXPECT_EQ(read("missing.dat"), 10039);
-    EXPECT_NE(log().find("FileRead: CreateFile 2"), std::string::npos) << log();
-    EXPECT_EQ(readNamed(ints({1}).get()), 10039);
     EXPECT_EQ(readNamed(nullptr), 10039);
-    EXPECT_EQ(codeOf(ArrayPtr(FileWrite(ints({1}).get(), ints({1}).get())).get()), 10004);
     EXPECT_EQ(codeOf(ArrayPtr(FileWrite(chars("x.dat").get(), nullptr)).get()), 10004);
 }
 
@@ -187,20 +176,6 @@ TEST(ScarFileNames, TemporaryNameReplacesTheLastExtension) {
     EXPECT_EQ(TemporaryScarName(std::string(252, 'n') + ".dat", out), kFileError);
 }
 
-TEST_F(ScarFile, TargetWithoutExtensionGoesThroughDotNewHere) {
-    init(1);
-    fs::create_directory(env.file("sub"));
-    ArrayPtr data = chars("plain");
-    ASSERT_EQ(write("sub/plain", data.get()), 0);
-    TreePtr back;
-    ASSERT_EQ(read("sub/plain", &back), 0);
-    EXPECT_TRUE(sameArray(data.get(), back.get()));
-    fs::create_directory(env.file(".NEW"));  // now the temporary file cannot be made
-    EXPECT_EQ(write("sub/plain", chars("other").get()), 10039);
-    EXPECT_NE(log().find("FileWrite: CreateFile"), std::string::npos);
-    EXPECT_NE(log().find("name .NEW"), std::string::npos);
-}
-
 TEST_F(ScarFile, RewriteReplacesAndAFailedOneLeavesTheOldFile) {
     init(1);
     ArrayPtr first = chars("first"), second = doubles({2, 2.5});
@@ -209,21 +184,9 @@ TEST_F(ScarFile, RewriteReplacesAndAFailedOneLeavesTheOldFile) {
     TreePtr back;
     ASSERT_EQ(read("t.dat", &back), 0);
     EXPECT_TRUE(sameArray(second.get(), back.get()));
-
-    fs::create_directory(env.file("t.NEW"));  // the temporary name is taken
-    EXPECT_EQ(write("t.dat", first.get()), 10039);
-    ASSERT_EQ(read("t.dat", &back), 0);
-    EXPECT_TRUE(sameArray(second.get(), back.get()));
-}
-
-TEST_F(ScarFile, AReaderHoldingTheTargetKeepsTheOldFile) {
-    init(1);
-    ArrayPtr first = chars("first"), second = doubles({2, 2.5});
-    ASSERT_EQ(write("t.dat", second.get()), 0);
-    TreePtr back;
-    // A reader holding the file keeps it from being deleted: the rewrite fails and the old
-    // content stays readable, the complete new one waiting beside it.
     {
+        // A reader holding the file keeps it from being deleted: the rewrite fails and the old
+        // content stays readable, the complete new one waiting beside it.
         platform::File holder;
         ASSERT_EQ(platform::File::open("t.dat", platform::kRead, platform::kShareRead,
                                        platform::Disposition::OpenExisting, holder),
@@ -233,6 +196,11 @@ TEST_F(ScarFile, AReaderHoldingTheTargetKeepsTheOldFile) {
         EXPECT_TRUE(sameArray(second.get(), back.get()));
         EXPECT_TRUE(exists("t.NEW"));
     }
+    fs::remove(env.file("t.NEW"));
+    fs::create_directory(env.file("t.NEW"));  // the temporary name is taken
+    EXPECT_EQ(write("t.dat", first.get()), 10039);
+    ASSERT_EQ(read("t.dat", &back), 0);
+    EXPECT_TRUE(sameArray(second.get(), back.get()));
 }
 
 TEST_F(ScarFile, AWriteThatStaysShortGivesUpAfterThreeAttempts) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <string>
 #include <vector>
 
 #include "zrt32.h"
@@ -20,17 +19,7 @@ uint32_t referenceUpdate(const uint8_t* p, size_t n, uint32_t crc) {
     return crc;
 }
 
-TEST(Crc32, CheckValueAndPiecewiseRuns) {
-    const std::string digits = "123456789";
-    EXPECT_EQ(Crc32Of(digits.data(), digits.size()), 0xCBF43926u);
-    uint32_t first = CalculateCRC32(digits.data(), 4, 0xFFFFFFFFu);
-    uint32_t both = CalculateCRC32(digits.data() + 4, 5, first);
-    EXPECT_EQ(~both, 0xCBF43926u);
-    EXPECT_EQ(CalculateCRC32(digits.data(), 0, 0x12345678u), 0x12345678u);
-    EXPECT_EQ(CalculateCRC32(nullptr, 10, 0x12345678u), 0x12345678u);
-    EXPECT_EQ(Crc32Of("", 0), 0u);
-}
-
+// The golden script holds the check value, in one run and in two.
 TEST(Crc32, SlicedRoutineEqualsTheBytewiseOneAtEveryLengthAndAlignment) {
     std::mt19937 random(7);
     std::vector<uint8_t> data(300);
@@ -43,6 +32,7 @@ TEST(Crc32, SlicedRoutineEqualsTheBytewiseOneAtEveryLengthAndAlignment) {
                 << "offset " << offset << " length " << n;
         }
     }
+    EXPECT_EQ(CalculateCRC32(nullptr, 10, 0x12345678u), 0x12345678u);  // no bytes, no change
 }
 
 }  // namespace

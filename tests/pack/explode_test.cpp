@@ -10,19 +10,13 @@
 namespace zrt::test {
 namespace {
 
-TEST(Explode, DecodesHandMadeStreamsAndRefusesBadHeadersInOrder) {
+TEST(Explode, RefusesBadHeadersInOrderAndReadsBeforeTheStartAsZeros) {
     struct Case { const char* name; Bytes stream; int error; Bytes out; } cases[] = {
         {"empty", {}, 3, {}},
-        {"the empty input's stream", {0x00, 0x06, 0x01, 0xFF}, 3, {}},
         {"dictionary 7", {0x00, 0x07, 0x01, 0xFF, 0x00}, 1, {}},
-        {"dictionary 3", {0x00, 0x03, 0x01, 0xFF, 0x00}, 1, {}},
         {"literal mode 2", {0x02, 0x06, 0x01, 0xFF, 0x00}, 2, {}},
         {"both bad", {0x02, 0x07, 0x01, 0xFF, 0x00}, 1, {}},
         {"end mark at once", {0x00, 0x06, 0x01, 0xFF, 0x00}, 0, {}},
-        // Worked out in the implode tests.
-        {"binary", {0x00, 0x04, 0xC2, 0x88, 0x19, 0xFB, 0x12, 0xF0, 0x0F}, 0, {'a', 'b', 'c', 'a', 'b', 'c'}},
-        {"ASCII 4-bit code", {0x01, 0x04, 0xDE, 0x07, 0xFC, 0x03}, 0, {' ', ' '}},
-        {"ASCII 13-bit code", {0x01, 0x04, 0x00, 0x40, 0xC0, 0x3F}, 0, {0xFF}},
         // Length 3 at distance 4 before any output: zero bytes of the empty history.
         {"reaching before the start", {0x00, 0x04, 0x7F, 0x02, 0xFE, 0x01}, 0, {0, 0, 0}},
     };
@@ -37,11 +31,10 @@ TEST(Explode, GivesBackWhatImplodeMadeInEveryModeAndDictionarySize) {
     std::vector<std::pair<std::string, Bytes>> inputs = {
         {"one byte", {0x41}},
         {"random", randomBytes(20000, 1)},
-        {"text", sampleText(50000)},
         {"doubles", sampleDoubles(6000)},
         {"periodic runs", periodicRuns(40000, 2)},
     };
-    for (size_t n : {4095, 4096, 4097, 8191, 8192 + 516, 8192 + 517, 12288})
+    for (size_t n : {4096, 4097, 8192 + 516, 8192 + 517, 50000})
         inputs.push_back({"text of " + std::to_string(n), sampleText(n, uint32_t(n))});
     for (const auto& [name, in] : inputs) {
         for (uint32_t mode : {kBinaryLiterals, kAsciiLiterals}) {

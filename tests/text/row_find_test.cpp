@@ -28,38 +28,38 @@ std::vector<double> rowFind(ArrayPtr a, ArrayPtr b, char pad = ' ') {
 }
 
 using Numbers = std::vector<double>;
+using Rows = std::vector<std::string>;
 
 TEST(RowFind, FirstMatchingRowCountingFromOne) {
-    EXPECT_EQ(rowFind(matrix(3, {"abc", "def", "abc"}), matrix(3, {"def", "abc", "xyz"})),
-              (Numbers{2, 1, 4}));
-    // Comparison is exact: pads inside the shared columns count, case counts.
-    EXPECT_EQ(rowFind(matrix(3, {"a b", "ab "}), matrix(3, {"ab ", "AB "})), (Numbers{2, 3}));
-}
-
-TEST(RowFind, ExtraColumnsOfTheWiderMatrixMustBePads) {
-    // A of 5 columns, B of 3: rows of A whose last 2 characters are pads.
-    ArrayPtr a = matrix(5, {"abcde", "abc  ", "xy   "});
-    EXPECT_EQ(rowFind(std::move(a), matrix(3, {"abc", "xy ", "xyz"})), (Numbers{2, 3, 4}));
-    // B wider than A.
-    EXPECT_EQ(rowFind(matrix(2, {"ab", "cd"}), matrix(4, {"cd  ", "ab x", "ab.."}), '.'),
-              (Numbers{3, 3, 1}));
-    // Another pad character.
-    EXPECT_EQ(rowFind(matrix(4, {"ab**"}), matrix(2, {"ab"}), '*'), (Numbers{1}));
-}
-
-TEST(RowFind, NulEndsTheComparisonOfSharedColumns) {
-    std::string withNul("a\0x", 3), otherTail("a\0y", 3);
-    // Equal as C strings: what follows a NUL does not count.
-    EXPECT_EQ(rowFind(matrix(3, {withNul}), matrix(3, {withNul, otherTail})), (Numbers{1, 1}));
-    EXPECT_EQ(rowFind(matrix(3, {"abc"}), matrix(3, {std::string("ab\0", 3)})), Numbers{2});
-}
-
-TEST(RowFind, EmptyMatrices) {
-    EXPECT_EQ(rowFind(matrix(3, {}), matrix(3, {"abc", "def"})), (Numbers{1, 1}));
-    EXPECT_EQ(rowFind(matrix(3, {"abc"}), matrix(3, {})), Numbers{});
-    // No columns: every row holds the same (nothing).
-    EXPECT_EQ(rowFind(matrix(0, {"", ""}), matrix(0, {""})), Numbers{1});
-    EXPECT_EQ(rowFind(matrix(0, {""}), matrix(2, {"  ", "x "})), (Numbers{1, 2}));
+    struct Case {
+        const char* name;
+        uint32_t aCols;
+        Rows a;
+        uint32_t bCols;
+        Rows b;
+        char pad;
+        Numbers expected;
+    };
+    const std::string nul("a\0x", 3), otherTail("a\0y", 3);
+    const Case cases[] = {
+        {"first of equal rows, missing after the last", 3, {"abc", "def", "abc"}, 3,
+         {"def", "abc", "xyz"}, ' ', {2, 1, 4}},
+        // The hash skips pads, so rows that differ only where the pads are must still differ.
+        {"pads inside the shared columns and case count", 3, {"a b", "ab "}, 3, {"ab ", "AB "},
+         ' ', {2, 3}},
+        {"extra columns of A must be pads", 5, {"abcde", "abc  ", "xy   "}, 3,
+         {"abc", "xy ", "xyz"}, ' ', {2, 3, 4}},
+        {"extra columns of B must be pads", 2, {"ab", "cd"}, 4, {"cd  ", "ab x", "ab.."}, '.',
+         {3, 3, 1}},
+        {"NUL ends the comparison", 3, {nul}, 3, {nul, otherTail}, ' ', {1, 1}},
+        {"A empty", 3, {}, 3, {"abc", "def"}, ' ', {1, 1}},
+        {"B empty", 3, {"abc"}, 3, {}, ' ', {}},
+        {"no columns in A: every row holds nothing", 0, {""}, 2, {"  ", "x "}, ' ', {1, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(rowFind(matrix(c.aCols, c.a), matrix(c.bCols, c.b), c.pad), c.expected);
+    }
 }
 
 TEST(RowFind, RefusesOtherForms) {

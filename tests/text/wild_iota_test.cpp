@@ -24,34 +24,32 @@ Numbers wildIota(const std::vector<std::string>& patterns, const std::vector<std
     return test::numbersOf(test::valueOf(r.get()));
 }
 
-TEST(WildIota, WildcardsMatchOneCharacterOrTheRest) {
-    EXPECT_EQ(wildIota({"AB*"}, {"AB", "ABXYZ", "A", ""}), (Numbers{0, 0, 1, 1}));
-    EXPECT_EQ(wildIota({"A?C"}, {"ABC", "ABCD", "AC", "A?C"}), (Numbers{0, 1, 1, 0}));
-    EXPECT_EQ(wildIota({"A*C"}, {"AC", "AXYZ"}), (Numbers{0, 0}));  // the rest is anything
-    // Wildcards in the strings are ordinary characters.
-    EXPECT_EQ(wildIota({"AB"}, {"A*", "A?"}), (Numbers{1, 1}));
+TEST(WildIota, FirstPatternMatchingEachString) {
+    struct Case {
+        std::vector<std::string> patterns, texts;
+        Numbers expected;
+    };
+    const Case cases[] = {
+        {{"AB*"}, {"AB", "ABXYZ", "A", ""}, {0, 0, 1, 1}},
+        {{"A?C"}, {"ABC", "ABCD", "AC", "A?C"}, {0, 1, 1, 0}},
+        {{"A*C"}, {"AC", "AXYZ"}, {0, 0}},  // the rest is anything
+        {{"AB"}, {"A*", "A?"}, {1, 1}},     // wildcards in the strings are ordinary
+        {{"B", "A*", "AB", "*"}, {"AB", "B", "C", "A"}, {1, 0, 3, 1}},
+        {{"??"}, {"A", "AB", "ABC"}, {1, 0, 1}},
+        {{"?*"}, {"", "A", "ABC"}, {1, 0, 0}},
+        {{""}, {"", "A"}, {0, 1}},
+        {{}, {"A", "B"}, {0, 0}},
+        {{"A"}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.patterns));
+        EXPECT_EQ(wildIota(c.patterns, c.texts), c.expected);
+    }
     // Other wildcard characters; item 2 may hold more than two.
     EXPECT_EQ(wildIota({"A.%"}, {"AXtail", "AX"}, ".%!"), (Numbers{0, 0}));
 }
 
-TEST(WildIota, FirstMatchingPatternWins) {
-    EXPECT_EQ(wildIota({"B", "A*", "AB", "*"}, {"AB", "B", "C", "A"}), (Numbers{1, 0, 3, 1}));
-    EXPECT_EQ(wildIota({"X", "Y"}, {"Z"}), (Numbers{2}));
-}
-
-TEST(WildIota, PatternsOfWildcardsOnly) {
-    EXPECT_EQ(wildIota({"*"}, {"", "A", "ANYTHING"}), (Numbers{0, 0, 0}));
-    EXPECT_EQ(wildIota({"?"}, {"", "A", "AB"}), (Numbers{1, 0, 1}));
-    EXPECT_EQ(wildIota({"??"}, {"A", "AB", "ABC"}), (Numbers{1, 0, 1}));
-    EXPECT_EQ(wildIota({"?*"}, {"", "A", "ABC"}), (Numbers{1, 0, 0}));
-    EXPECT_EQ(wildIota({""}, {"", "A"}), (Numbers{0, 1}));
-}
-
-TEST(WildIota, EmptyListsAndShapes) {
-    EXPECT_EQ(wildIota({}, {"A", "B"}), (Numbers{0, 0}));
-    EXPECT_EQ(wildIota({"A"}, {}), Numbers{});
-
-    // The result has the shape of the strings, here a 2 x 2 matrix.
+TEST(WildIota, ResultHasTheShapeOfTheStrings) {
     uint32_t shape[2] = {2, 2};
     ArrayPtr grid(AllocArray(kNested, 2, shape));
     const char* texts[4] = {"A", "B", "AB", "BA"};
