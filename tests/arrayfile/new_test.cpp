@@ -44,12 +44,10 @@ TEST_F(NewTest, CodesAndNoObjectLeftBehind) {
     const Case cases[] = {
         {"X", [] { return args(intScalar(5), intScalar(3), selection({{1}})); }, kBadType},
         {"X", [] { return args(chars("X")); }, kBadKind},
-        {"X", [] { return args(chars("X"), test::doubles({3.5})); }, kBadKind},
         {"F.X", [] { return args(chars("F.X"), intScalar(4), intScalar(8)); }, kBadParent},
         {"M.X", [] { return args(chars("M.X"), intScalar(2), intScalar(1), chars("f.arr")); }, kBadParent},
         {"M.X", [] { return args(chars("M.X"), intScalar(4), intScalar(0)); }, kUnsuited},
         {"M.X", [] { return args(chars("M.X"), intScalar(4), intScalar(8), chars("ab")); }, kNoMemory},
-        {"M.X", [] { return args(chars("M.X"), intScalar(4), intScalar(1), test::ints({1, 0})); }, kBadType},
         {"X", [] { return args(chars("X"), intScalar(3)); }, kNotVector},
         {"X", [] { return args(chars("X"), intScalar(2), intScalar(1), chars("missing.arr")); }, kFileError},
         {"X", [] { return args(chars("X"), intScalar(2), intScalar(1)); }, kRange},
