@@ -138,16 +138,16 @@ TEST_F(Scans, PageScansFlagAndFindNonZeroCells) {
         int32_t code;
         Numbers answer;
     };
-    auto spec = [](int32_t p) { return ints({0, 0, p}); };
+    auto pages = [](int32_t p) { return ints({0, 0, p}); };
     Case cases[] = {
-        {"pages (7, 3) along 1", FlagNonZeroPages, args(through("P.Data", {{1, 2, 3}, {7, 3}, {1, 2}}), spec(1)), 0, {1, 0}},
-        {"an infinity is not nonzero", FlagNonZeroPages, args(through("P.Data", {{3}, {3}, {1, 2}}), spec(2)), 0, {0, 0}},
-        {"a repeated page", FlagNonZeroPages, args(through("P.Data", {{1, 2, 3}, {5, 7}, {2, 2}}), spec(2)), 0, {1, 1}},
-        {"a page dimension past the rank", FlagNonZeroPages, args(through("P.Data", {{1}, {3}, {1}}), spec(3)), 10015, {}},
-        {"no ids along the page dimension", FlagNonZeroPages, args(through("P.Data", {{1}, {}, {1}}), spec(1)), 10015, {}},
+        {"pages (7, 3) along 1", FlagNonZeroPages, args(through("P.Data", {{1, 2, 3}, {7, 3}, {1, 2}}), pages(1)), 0, {1, 0}},
+        {"an infinity is not nonzero", FlagNonZeroPages, args(through("P.Data", {{3}, {3}, {1, 2}}), pages(2)), 0, {0, 0}},
+        {"a repeated page", FlagNonZeroPages, args(through("P.Data", {{1, 2, 3}, {5, 7}, {2, 2}}), pages(2)), 0, {1, 1}},
+        {"a page dimension past the rank", FlagNonZeroPages, args(through("P.Data", {{1}, {3}, {1}}), pages(3)), 10015, {}},
+        {"no ids along the page dimension", FlagNonZeroPages, args(through("P.Data", {{1}, {}, {1}}), pages(1)), 10015, {}},
         {"two numbers", FlagNonZeroPages, args(through("P.Data", {{1}, {3}, {1}}), ints({0, 1})), 10001, {}},
-        {"the first nonzero cell", FindFirstNonZeroPage, args(through("P.Data", {{1, 2, 3}, {3, 5, 7}, {1, 2}}), spec(9)), 0, {2, 7, 2}},
-        {"in the selection's order", FindFirstNonZeroPage, args(through("P.Data", {{3, 2}, {7, 5}, {2, 1}}), spec(0)), 0, {3, 5, 2}},
+        {"the first nonzero cell", FindFirstNonZeroPage, args(through("P.Data", {{1, 2, 3}, {3, 5, 7}, {1, 2}}), pages(9)), 0, {2, 7, 2}},
+        {"in the selection's order", FindFirstNonZeroPage, args(through("P.Data", {{3, 2}, {7, 5}, {2, 1}}), pages(0)), 0, {3, 5, 2}},
         {"four numbers", FindFirstNonZeroPage, args(through("P.Data", {{1}, {3}, {1}}), ints({0, 1, 2, 3})), 10001, {}},
         {"a number that is not whole", FindFirstNonZeroPage, args(through("P.Data", {{1}, {3}, {1}}), numberVector({0, 1.5, 0})), 10004, {}},
     };
