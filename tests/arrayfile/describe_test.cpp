@@ -31,35 +31,6 @@ std::string render(const APLArray* a) {
     return rankOf(a) == 0 ? s : "[" + s + "]";
 }
 
-class DescribeTree : public test::ArrayFiles {
-protected:
-    // . -> F (file: Data, AuditRec, memory array Q: Data, Extra) and M (memory array: X).
-    void SetUp() override {
-        ArrayFiles::SetUp();
-        ASSERT_EQ(newFile("F", "f.arr", {{1, 2}, {5, 6, 7}}, {"AuditRec"}), 0);
-        ASSERT_EQ(test::codeOfCall(New, args(chars("F.Q"), intScalar(3),
-                                             args(test::idVector({2}), intScalar(6)))),
-                  0);
-        ASSERT_EQ(test::codeOfCall(New, args(chars("F.Q.Extra"), intScalar(4), intScalar(1))), 0);
-        ASSERT_EQ(newMemoryArray("M", args(test::idVector({3, 4}), intScalar(9))), 0);
-        ASSERT_EQ(test::codeOfCall(New, args(chars("M.X"), intScalar(4), intScalar(8))), 0);
-    }
-
-    std::string describe(ArrayPtr arg) {
-        ArrayPtr result(Describe(arg.get()));
-        int32_t code = test::codeOf(result.get());
-        return code ? std::to_string(code) : render(test::valueOf(result.get()));
-    }
-    std::string describe(const std::string& name, int32_t depth) {
-        return describe(args(chars(name), intScalar(depth)));
-    }
-};
-
-const std::string kRoot = "('.' 1 'VERSION' 'Software\\Morvane\\Plenvia8\\Anvelo')";
-const std::string kFile = "('F' 2 ([1 2] [5 6 7]))";
-const std::string kCut = "('Q' 3 ([2] 6))";
-const std::string kMemory = "('M' 3 ([3 4] 9))";
-
 // (own description, children) as render writes it; no children is the empty vector.
 std::string tree(const std::string& own, std::initializer_list<std::string> children = {}) {
     if (children.size() == 0) return "(" + own + " ⍬)";
@@ -69,72 +40,78 @@ std::string tree(const std::string& own, std::initializer_list<std::string> chil
 }
 std::string item(const std::string& name) { return tree("('" + name + "')"); }
 
-std::string withoutVersion(std::string s) {
-    std::string version = LibraryVersionText();
-    size_t at = s.find(version);
-    if (at != std::string::npos) s.replace(at, version.size(), "VERSION");
-    return s;
-}
-
-TEST_F(DescribeTree, DepthZeroNamesTheWholeTree) {
-    EXPECT_EQ(describe(args(chars("."))),
-              "('.' (('F' (('Data' ⍬) ('AuditRec' ⍬) ('Q' (('Data' ⍬) ('Extra' ⍬))))) "
-              "('M' (('X' ⍬)))))");
-    EXPECT_EQ(describe("F.Q", 0), "('Q' (('Data' ⍬) ('Extra' ⍬)))");
-    EXPECT_EQ(describe("M.X", 0), "('X' ⍬)");
-}
+class DescribeTree : public test::ArrayFiles {
+protected:
+    // . -> F (file: Data, AuditRec, memory array Q: Data, Extra) and M (memory array: X).
+    void SetUp() override {
+        ArrayFiles::SetUp();
+        ASSERT_EQ(newFile("F", "f.arr", {{1, 2}, {5, 6, 7}}, {"AuditRec"}), 0);
+        ASSERT_EQ(newMemoryArray("F.Q", args(test::idVector({2}), intScalar(6))), 0);
+        ASSERT_EQ(test::codeOfCall(New, args(chars("F.Q.Extra"), intScalar(4), intScalar(1))), 0);
+        ASSERT_EQ(newMemoryArray("M", args(test::idVector({3, 4}), intScalar(9))), 0);
+        ASSERT_EQ(test::codeOfCall(New, args(chars("M.X"), intScalar(4), intScalar(8))), 0);
+    }
+    // The rendered tree, the library's version replaced by VERSION; or the code.
+    std::string describe(ArrayPtr arg) {
+        ArrayPtr result(Describe(arg.get()));
+        if (int32_t code = test::codeOf(result.get())) return std::to_string(code);
+        std::string s = render(test::valueOf(result.get())), version = LibraryVersionText();
+        if (size_t at = s.find(version); at != std::string::npos) s.replace(at, version.size(), "VERSION");
+        return s;
+    }
+};
 
 TEST_F(DescribeTree, EachDepthDescribesOneLevelMore) {
-    std::string level4 =
-        tree(kRoot, {tree(kFile, {item("Data"), item("AuditRec"),
-                                  tree(kCut, {item("Data"), item("Extra")})}),
-                     tree(kMemory, {item("X")})});
+    const std::string root = "('.' 1 'VERSION' 'Software\\Morvane\\Plenvia8\\Anvelo')";
+    const std::string file = "('F' 2 ([1 2] [5 6 7]))", cut = "('Q' 3 ([2] 6))";
+    const std::string memory = "('M' 3 ([3 4] 9))";
+    std::string level4 = tree(root, {tree(file, {item("Data"), item("AuditRec"),
+                                                 tree(cut, {item("Data"), item("Extra")})}),
+                                     tree(memory, {item("X")})});
     struct Case {
         int32_t depth;
         std::string tree;
     } cases[] = {
-        {1, tree(kRoot)},
-        {2, tree(kRoot, {tree(kFile), tree(kMemory)})},
-        {3, tree(kRoot, {tree(kFile, {item("Data"), item("AuditRec"), tree(kCut)}),
-                         tree(kMemory, {item("X")})})},
+        {1, tree(root)},
+        {3, tree(root, {tree(file, {item("Data"), item("AuditRec"), tree(cut)}),
+                        tree(memory, {item("X")})})},
         {4, level4},
-        {5, level4},  // beyond the tree's depth: the same tree
-        {1000, level4},
+        {1000, level4},  // beyond the tree's depth: the same tree
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.depth);
-        EXPECT_EQ(withoutVersion(describe(".", c.depth)), c.tree);
+        EXPECT_EQ(describe(args(chars("."), intScalar(c.depth))), c.tree);
     }
-    EXPECT_EQ(describe("F", 2), tree(kFile, {item("Data"), item("AuditRec"), tree(kCut)}));
-    EXPECT_EQ(describe("F.Q.Extra", 3), item("Extra"));
 }
 
-TEST_F(DescribeTree, ADepthThatIsNotAPositiveIntegerAsksForNames) {
-    std::string names = "('M' (('X' ⍬)))";
-    EXPECT_EQ(describe(args(chars("M"), test::doubleScalar(1.5))), names);
-    EXPECT_EQ(describe(args(chars("M"), chars("deep"))), names);
-    EXPECT_EQ(describe("M", -2), names);
-    EXPECT_EQ(describe(chars("M")), names);  // a name alone
-}
-
-TEST_F(DescribeTree, UnknownNamesAndMissingArguments) {
-    EXPECT_EQ(describe("Nothing", 1), "10010");
-    EXPECT_EQ(describe("F.Nothing.X", 1), "10007");
-    EXPECT_EQ(describe(args(intScalar(3))), "10004");
-    EXPECT_EQ(describe(ArrayPtr()), "10004");
+TEST_F(DescribeTree, NamesOnlyUnlessTheDepthIsAPositiveInteger) {
+    const std::string names = "('M' (('X' ⍬)))";
+    struct Case {
+        const char* name;
+        ArrayPtr arg;
+        std::string want;
+    } cases[] = {
+        {"the root at depth 0", args(chars(".")),
+         "('.' (('F' (('Data' ⍬) ('AuditRec' ⍬) ('Q' (('Data' ⍬) ('Extra' ⍬))))) ('M' (('X' ⍬)))))"},
+        {"a fraction", args(chars("M"), test::doubleScalar(1.5)), names},
+        {"text", args(chars("M"), chars("deep")), names},
+        {"a negative depth", args(chars("M"), intScalar(-2)), names},
+        {"a name alone", chars("M"), names},
+        {"an unknown name", args(chars("Nothing"), intScalar(1)), "10010"},
+        {"under an unknown parent", args(chars("F.Nothing.X"), intScalar(1)), "10007"},
+        {"no name", args(intScalar(3)), "10004"},
+        {"no argument", ArrayPtr(), "10004"},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(describe(std::move(c.arg)), c.want);
+    }
 }
 
 TEST(VersionText, HighHalvesOfTheProductVersionWords) {
-    struct Case {
-        uint32_t ms, ls;
-        const char* text;
-    } cases[] = {
-        {2u << 16 | 5, 310u << 16 | 0, "2.310"},
-        {8u << 16 | 1, 0u << 16 | 0, "8.00"},  // this library's 8.1.0.0
-        {1u << 16 | 9, 7u << 16 | 3, "1.07"},
-        {65535u << 16, 65535u << 16 | 65535, "65535.65535"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(ProductVersionText(c.ms, c.ls), c.text);
+    EXPECT_EQ(ProductVersionText(2u << 16 | 5, 310u << 16), "2.310");
+    EXPECT_EQ(ProductVersionText(8u << 16 | 1, 0), "8.00");  // this library's 8.1.0.0
+    EXPECT_EQ(ProductVersionText(65535u << 16, 65535u << 16 | 65535), "65535.65535");
 }
 
 TEST(VersionText, TheLibrarysVersionForTheInterpreterAndTheBuildsDateAndTime) {

@@ -1,3 +1,4 @@
+// Memory arrays cut out of an array file: filled from the file's Data item by id.
 #include "arrayfile/fill.h"
 
 #include <gtest/gtest.h>
@@ -8,9 +9,8 @@
 namespace zrt {
 namespace {
 
-using test::args;
-using test::chars;
-using test::intScalar;
+using test::selection;
+using Cells = std::vector<double>;
 
 class Fill : public test::ArrayFiles {
 protected:
@@ -21,61 +21,43 @@ protected:
         ASSERT_EQ(put("F.AuditRec", test::doubles({9, 9, 9, 9, 9, 9})), 0);
     }
     int32_t cut(const std::string& name, ArrayPtr sel) {
-        return test::codeOfCall(New, args(chars("F." + name), intScalar(3), std::move(sel)));
+        return newMemoryArray("F." + name, std::move(sel));
+    }
+    bool exists(const char* name) {
+        NamedObject* o;
+        return LocateObject(name, kAnyKind, o) == kOk;
     }
 };
 
-TEST_F(Fill, IdsTheFileLacksHoldZeros) {
-    ASSERT_EQ(cut("M", test::selection({{2, 7}, {30, 40, 10}})), 0);
+TEST_F(Fill, IdsTheFileLacksHoldZerosAndOnlyDataIsCopied) {
+    ASSERT_EQ(cut("M", selection({{2, 7}, {30, 40, 10}})), 0);
     test::Values v = get("F.M.Data");
     EXPECT_EQ(v.shape, (std::vector<uint32_t>{2, 3}));
-    EXPECT_EQ(v.cells, (std::vector<double>{6, 0, 4, 0, 0, 0}));
-}
-
-TEST_F(Fill, OnlyTheDataItemIsCopied) {
-    ASSERT_EQ(cut("M", args(chars("all"), chars("all"))), 0);
+    EXPECT_EQ(v.cells, (Cells{6, 0, 4, 0, 0, 0}));
     NamedObject* m;
     ASSERT_EQ(LocateObject("F.M", kMemoryArrayKind, m), kOk);
     ASSERT_EQ(m->children.size(), 1u);
-    EXPECT_EQ(m->children[0]->name, "Data");
     EXPECT_EQ(as<ItemObject>(m->children[0].get())->flags, 0x20000008u);
-    EXPECT_EQ(get("F.M.Data").cells, (std::vector<double>{1, 2, 3, 4, 5, 6}));
 }
 
-TEST_F(Fill, AScalarIdFixesItsDimension) {
-    ASSERT_EQ(cut("M", args(intScalar(2), chars("all"))), 0);
-    test::Values v = get("F.M.Data");
-    EXPECT_EQ(v.shape, std::vector<uint32_t>{3});
-    EXPECT_EQ(v.cells, (std::vector<double>{4, 5, 6}));
-    // The memory array's own selections leave the fixed dimension out.
-    v = get("F.M.Data", args(test::idVector({30, 10})));
-    EXPECT_EQ(v.cells, (std::vector<double>{6, 4}));
-}
-
-TEST_F(Fill, CutsCanBeFilledAgainFromTheirOwnFile) {
-    ASSERT_EQ(cut("M", test::selection({{1}, {20}})), 0);
+TEST_F(Fill, ACutIsACopyNotAView) {
+    ASSERT_EQ(cut("M", selection({{1}, {20}})), 0);
     ASSERT_EQ(put("F.Data", test::doubles({0, 7, 0, 0, 0, 0})), 0);
-    EXPECT_EQ(get("F.M.Data").cells, std::vector<double>{2});  // a copy, not a view
-    ASSERT_EQ(cut("N", test::selection({{1}, {20}})), 0);
-    EXPECT_EQ(get("F.N.Data").cells, std::vector<double>{7});
+    EXPECT_EQ(get("F.M.Data").cells, Cells{2});
+    ASSERT_EQ(cut("N", selection({{1}, {20}})), 0);
+    EXPECT_EQ(get("F.N.Data").cells, Cells{7});
 }
 
-TEST_F(Fill, AFileThatCannotBeReadLeavesNoArray) {
-    std::remove(path("f.arr").c_str());
-    EXPECT_EQ(cut("M", test::selection({{1}, {20}})), int32_t(kFileError));
-    NamedObject* m;
-    EXPECT_EQ(LocateObject("F.M", kAnyKind, m), kNotFound);
-    // Cuts that share no cell with the file never open it.
-    EXPECT_EQ(cut("E", test::selection({{5}, {20}})), 0);
-    EXPECT_EQ(get("F.E.Data").cells, std::vector<double>{0});
-}
-
-TEST_F(Fill, BadSelectionsLeaveNoArray) {
-    EXPECT_EQ(cut("M", test::selection({{1}})), int32_t(kRange));
+TEST_F(Fill, FailuresLeaveNoArray) {
+    EXPECT_EQ(cut("M", selection({{1}})), int32_t(kRange));
     EXPECT_EQ(cut("M", test::ints({1})), int32_t(kRange));
     EXPECT_EQ(cut("M", nullptr), int32_t(kNotVector));
-    NamedObject* m;
-    EXPECT_EQ(LocateObject("F.M", kAnyKind, m), kNotFound);
+    std::remove(path("f.arr").c_str());
+    EXPECT_EQ(cut("M", selection({{1}, {20}})), int32_t(kFileError));
+    EXPECT_FALSE(exists("F.M"));
+    // Cuts that share no cell with the file never open it.
+    EXPECT_EQ(cut("E", selection({{5}, {20}})), 0);
+    EXPECT_EQ(get("F.E.Data").cells, Cells{0});
 }
 
 }  // namespace

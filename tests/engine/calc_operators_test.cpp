@@ -88,7 +88,6 @@ protected:
         n = static_cast<uint32_t>(c.want.size());
         Ids ids(n);
         for (uint32_t k = 0; k < n; ++k) ids[k] = int32_t(k + 1);
-        all = ids;
         backwards = Ids(ids.rbegin(), ids.rend());
         newFileOfItems("F", {ids}, {{"A", c.aKind}, {"B", c.bKind}, {"T", c.tKind}});
         newMemoryArray("F.M", {ids});
@@ -98,104 +97,56 @@ protected:
         put("F.A", valuesOf(c.aKind, c.a));
         put("F.B", valuesOf(c.bKind, c.b));
     }
-    void resetTarget(const Case& c, const std::string& item, const Numbers& v) {
-        put(item, valuesOf(c.tKind, v));
-    }
-    int32_t calc(const char* op, ArrayPtr t, ArrayPtr a, ArrayPtr b = nullptr) {
-        if (!b) return test::codeOfCall(Calc, test::args(test::chars(op), std::move(t), std::move(a)));
-        return test::codeOfCall(Calc, test::args(test::chars(op), std::move(t), std::move(a), std::move(b)));
+    // Calc into target, set first to before (a two-operand operator's a) or to zeros; the
+    // operands a (three-operand operators only) and b.
+    void expectCalc(const Case& c, bool two, const std::string& target, ArrayPtr t, ArrayPtr a,
+                    ArrayPtr b, const Numbers& before, const Numbers& want) {
+        put(target, valuesOf(c.tKind, two ? before : Numbers(n, 0)));
+        ArrayPtr arg = two ? test::args(test::chars(c.op), std::move(t), std::move(b))
+                           : test::args(test::chars(c.op), std::move(t), std::move(a), std::move(b));
+        ASSERT_EQ(test::codeOfCall(Calc, std::move(arg)), 0);
+        expectCells(get(target), want);
     }
     uint32_t n = 0;
-    Ids all, backwards;
+    Ids backwards;
 };
 
-TEST_F(CalcOperators, ThreeOperandTableOverEveryOperandForm) {
+TEST_F(CalcOperators, BothTablesOverEveryOperandForm) {
     using test::through;
     using test::whole;
-    for (const Case& c : kThreeOperand) {
-        SCOPED_TRACE(c.op);
-        build(c);
-        Numbers zero(n, 0);
-        {
-            SCOPED_TRACE("whole file items");
-            ASSERT_EQ(calc(c.op, whole("F.T"), whole("F.A"), whole("F.B")), 0);
-            expectCells(get("F.T"), c.want);
+    for (bool two : {false, true})
+        for (const Case& c : two ? std::vector<Case>(std::begin(kTwoOperand), std::end(kTwoOperand))
+                                 : std::vector<Case>(std::begin(kThreeOperand), std::end(kThreeOperand))) {
+            SCOPED_TRACE(c.op);
+            build(c);
+            {
+                SCOPED_TRACE("whole file items");
+                expectCalc(c, two, "F.T", whole("F.T"), whole("F.A"), whole("F.B"), c.a, c.want);
+            }
+            {
+                SCOPED_TRACE("whole memory items, flat buffers");
+                expectCalc(c, two, "F.M.T", whole("F.M.T"), whole("F.M.A"), whole("F.M.B"), c.a, c.want);
+                expectCalc(c, two, "F.T", whole("F.T"), bufferOf(c.aKind, c.a), bufferOf(c.bKind, c.b), c.a, c.want);
+            }
+            {
+                SCOPED_TRACE("target through a selection that reverses the ids");
+                expectCalc(c, two, "F.T", through("F.T", {backwards}), whole("F.M.A"), whole("F.M.B"),
+                           reversed(c.a), reversed(c.want));
+            }
+            {
+                SCOPED_TRACE("sources through selections that reverse the ids");
+                put("F.A", valuesOf(c.aKind, reversed(c.a)));
+                put("F.B", valuesOf(c.bKind, reversed(c.b)));
+                expectCalc(c, two, "F.T", whole("F.T"), through("F.A", {backwards}),
+                           through("F.B", {backwards}), c.a, c.want);
+            }
+            for (uint32_t k = 0; k < n; ++k) {
+                SCOPED_TRACE("constants, pair " + std::to_string(k));
+                expectCalc(c, two, "F.M.T", whole("F.M.T"), test::doubles({double(c.aKind), c.a[k]}),
+                           test::doubles({double(c.bKind), c.b[k]}), Numbers(n, c.a[k]), Numbers(n, c.want[k]));
+            }
+            ASSERT_EQ(test::codeOfCall(Close, test::args(test::chars("F"))), 0);
         }
-        {
-            SCOPED_TRACE("whole memory items");
-            ASSERT_EQ(calc(c.op, whole("F.M.T"), whole("F.M.A"), whole("F.M.B")), 0);
-            expectCells(get("F.M.T"), c.want);
-        }
-        {
-            SCOPED_TRACE("flat buffers into a file item");
-            resetTarget(c, "F.T", zero);
-            ASSERT_EQ(calc(c.op, whole("F.T"), bufferOf(c.aKind, c.a), bufferOf(c.bKind, c.b)), 0);
-            expectCells(get("F.T"), c.want);
-        }
-        {
-            SCOPED_TRACE("sources through selections that reverse the ids");
-            resetTarget(c, "F.T", zero);
-            put("F.A", valuesOf(c.aKind, reversed(c.a)));
-            put("F.B", valuesOf(c.bKind, reversed(c.b)));
-            ASSERT_EQ(calc(c.op, whole("F.T"), through("F.A", {backwards}), through("F.B", {backwards})), 0);
-            expectCells(get("F.T"), c.want);
-        }
-        {
-            SCOPED_TRACE("target through a selection that reverses the ids");
-            resetTarget(c, "F.T", zero);
-            ASSERT_EQ(calc(c.op, through("F.T", {backwards}), whole("F.M.A"), bufferOf(c.bKind, c.b)), 0);
-            expectCells(get("F.T"), reversed(c.want));
-        }
-        for (uint32_t k = 0; k < n; ++k) {
-            SCOPED_TRACE("constants, pair " + std::to_string(k));
-            resetTarget(c, "F.M.T", zero);
-            ASSERT_EQ(calc(c.op, whole("F.M.T"), test::doubles({double(c.aKind), c.a[k]}),
-                           test::doubles({double(c.bKind), c.b[k]})), 0);
-            expectCells(get("F.M.T"), Numbers(n, c.want[k]));
-        }
-        ASSERT_EQ(test::codeOfCall(Close, test::args(test::chars("F"))), 0);
-    }
-}
-
-TEST_F(CalcOperators, TwoOperandTableOverEveryOperandForm) {
-    using test::through;
-    using test::whole;
-    for (const Case& c : kTwoOperand) {
-        SCOPED_TRACE(c.op);
-        build(c);
-        {
-            SCOPED_TRACE("whole file items");
-            resetTarget(c, "F.T", c.a);
-            ASSERT_EQ(calc(c.op, whole("F.T"), whole("F.B")), 0);
-            expectCells(get("F.T"), c.want);
-        }
-        {
-            SCOPED_TRACE("whole memory items");
-            resetTarget(c, "F.M.T", c.a);
-            ASSERT_EQ(calc(c.op, whole("F.M.T"), whole("F.M.B")), 0);
-            expectCells(get("F.M.T"), c.want);
-        }
-        {
-            SCOPED_TRACE("a flat buffer into a file item");
-            resetTarget(c, "F.T", c.a);
-            ASSERT_EQ(calc(c.op, whole("F.T"), bufferOf(c.bKind, c.b)), 0);
-            expectCells(get("F.T"), c.want);
-        }
-        {
-            SCOPED_TRACE("both through selections that reverse the ids");
-            resetTarget(c, "F.T", reversed(c.a));
-            put("F.B", valuesOf(c.bKind, reversed(c.b)));
-            ASSERT_EQ(calc(c.op, through("F.T", {backwards}), through("F.B", {backwards})), 0);
-            expectCells(get("F.T"), reversed(c.want));
-        }
-        for (uint32_t k = 0; k < n; ++k) {
-            SCOPED_TRACE("a constant, pair " + std::to_string(k));
-            resetTarget(c, "F.M.T", Numbers(n, c.a[k]));
-            ASSERT_EQ(calc(c.op, whole("F.M.T"), test::doubles({double(c.bKind), c.b[k]})), 0);
-            expectCells(get("F.M.T"), Numbers(n, c.want[k]));
-        }
-        ASSERT_EQ(test::codeOfCall(Close, test::args(test::chars("F"))), 0);
-    }
 }
 
 }  // namespace

@@ -9,13 +9,6 @@
 
 namespace zrt::test {
 
-ArrayPtr idVector(const Ids& ids) {
-    uint32_t n = static_cast<uint32_t>(ids.size());
-    ArrayPtr a(AllocArray(kInt32, 1, &n));
-    if (n) std::memcpy(dataOf(a.get()), ids.data(), 4 * size_t(n));
-    return a;
-}
-
 ArrayPtr numberVector(const Numbers& values) {
     uint32_t n = static_cast<uint32_t>(values.size());
     ArrayPtr a(AllocArray(kDouble, 1, &n));
@@ -33,20 +26,13 @@ ArrayPtr boolVector(const std::vector<int>& values) {
 
 ArrayPtr selection(const std::vector<Ids>& dims) {
     std::vector<ArrayPtr> items;
-    for (const Ids& d : dims) items.push_back(idVector(d));
+    for (const Ids& d : dims) {
+        uint32_t n = static_cast<uint32_t>(d.size());
+        items.emplace_back(AllocArray(kInt32, 1, &n));
+        if (n) std::memcpy(dataOf(items.back().get()), d.data(), 4 * size_t(n));
+    }
     return nested(std::move(items));
 }
-
-ArrayPtr whole(const std::string& item) { return chars(item); }
-ArrayPtr through(const std::string& item, const std::vector<Ids>& dims) {
-    return args(chars(item), selection(dims));
-}
-ArrayPtr numberBuffer(const Numbers& values) { return args(intScalar(8), numberVector(values)); }
-ArrayPtr bitBuffer(const std::vector<int>& values) {
-    return args(intScalar(1), boolVector(values));
-}
-ArrayPtr numberConstant(double value) { return doubles({8, value}); }
-ArrayPtr bitConstant(double value) { return doubles({1, value}); }
 
 int32_t codeOfCall(APLArray* (*exportFn)(APLArray*), ArrayPtr arg) {
     ArrayPtr result(exportFn(arg.get()));
@@ -82,12 +68,12 @@ void EngineTest::newFile(const std::string& name, const std::vector<Ids>& dims,
                          const std::vector<std::string>& items) {
     std::vector<ArrayPtr> names;
     for (const std::string& n : items) names.push_back(chars(n));
-    uint32_t rank = static_cast<uint32_t>(dims.size());
-    ArrayPtr arg = args(chars(name), intScalar(2), intScalar(0), chars(path(name + ".arr")),
-                        selection(dims), fileDescriptor(), descriptors(rank));
-    if (!items.empty())
-        arg = args(chars(name), intScalar(2), intScalar(0), chars(path(name + ".arr")),
-                   selection(dims), fileDescriptor(), descriptors(rank), nested(std::move(names)));
+    ArrayPtr file = chars(path(name + ".arr"));
+    ArrayPtr arg = items.empty()
+        ? args(chars(name), intScalar(2), intScalar(0), std::move(file), selection(dims),
+               fileDescriptor(), descriptors(uint32_t(dims.size())))
+        : args(chars(name), intScalar(2), intScalar(0), std::move(file), selection(dims),
+               fileDescriptor(), descriptors(uint32_t(dims.size())), nested(std::move(names)));
     ASSERT_EQ(codeOfCall(New, std::move(arg)), 0) << name;
 }
 
@@ -125,20 +111,9 @@ void EngineTest::put(const std::string& item, ArrayPtr values) {
     ASSERT_EQ(codeOfCall(Put, args(chars(item), std::move(values))), 0) << item;
 }
 
-void EngineTest::put(const std::string& item, const Numbers& values) {
-    put(item, numberVector(values));
-}
-
 Numbers EngineTest::get(const std::string& item) {
     int32_t code = -1;
     Numbers v = answerOfCall(Get, args(chars(item)), code);
-    EXPECT_EQ(code, 0) << item;
-    return v;
-}
-
-Numbers EngineTest::get(const std::string& item, const std::vector<Ids>& dims) {
-    int32_t code = -1;
-    Numbers v = answerOfCall(Get, args(chars(item), selection(dims)), code);
     EXPECT_EQ(code, 0) << item;
     return v;
 }

@@ -18,19 +18,20 @@ namespace zrt::test {
 using Ids = std::vector<int32_t>;
 using Numbers = std::vector<double>;
 
-ArrayPtr idVector(const Ids& ids);
 ArrayPtr numberVector(const Numbers& values);
 ArrayPtr boolVector(const std::vector<int>& values);
 // A selection: one id vector per dimension.
 ArrayPtr selection(const std::vector<Ids>& dims);
 
 // Operands in their argument forms.
-ArrayPtr whole(const std::string& item);                                  // 'F.Data'
-ArrayPtr through(const std::string& item, const std::vector<Ids>& dims);  // ('F.Data' sel)
-ArrayPtr numberBuffer(const Numbers& values);                             // (8 values)
-ArrayPtr bitBuffer(const std::vector<int>& values);                       // (1 values)
-ArrayPtr numberConstant(double value);                                    // 8 value
-ArrayPtr bitConstant(double value);                                       // 1 value
+inline ArrayPtr whole(const std::string& item) { return chars(item); }  // 'F.Data'
+inline ArrayPtr through(const std::string& item, const std::vector<Ids>& dims) {
+    return args(chars(item), selection(dims));  // ('F.Data' sel)
+}
+inline ArrayPtr numberBuffer(const Numbers& values) { return args(intScalar(8), numberVector(values)); }
+inline ArrayPtr bitBuffer(const std::vector<int>& values) { return args(intScalar(1), boolVector(values)); }
+inline ArrayPtr numberConstant(double value) { return doubles({8, value}); }
+inline ArrayPtr bitConstant(double value) { return doubles({1, value}); }
 
 // The code of an export's result (0 for a (0, value) pair); the result is freed.
 int32_t codeOfCall(APLArray* (*exportFn)(APLArray*), ArrayPtr arg);
@@ -58,10 +59,9 @@ protected:
     // A memory item (flags 8 numbers, 1 bits) with its values.
     void newMemoryItem(const std::string& name, uint32_t flags, ArrayPtr values);
     void put(const std::string& item, ArrayPtr values);
-    void put(const std::string& item, const Numbers& values);
+    void put(const std::string& item, const Numbers& values) { put(item, numberVector(values)); }
     // The item's cells in row-major order (numbers; bits as 0 and 1).
     Numbers get(const std::string& item);
-    Numbers get(const std::string& item, const std::vector<Ids>& dims);
 
     LibraryEnv env_;
 };

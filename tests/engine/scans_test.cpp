@@ -85,13 +85,9 @@ TEST_F(Scans, RangeAllocRefusals) {
     };
     Case cases[] = {
         {"a kind of 7", args(rules({{0, 0, 1, 1}, {7, 0, 0, 0}}), whole("F.T"), whole("F.Data")), 10004},
-        {"a kind of -1", args(rules({{-1, 0, 0, 0}}), whole("F.T"), whole("F.Data")), 10004},
-        {"a kind that is not whole", args(rules({{1.5, 0, 0, 0}}), whole("F.T"), whole("F.Data")), 10004},
-        {"three columns", args(rules({{0, 0, 1}}, 3), whole("F.T"), whole("F.Data")), 10004},
         {"no rows", args(rules({}), whole("F.T"), whole("F.Data")), 10004},
-        {"a vector of rules", args(numberVector({0, 0, 1, 1}), whole("F.T"), whole("F.Data")), 10004},
+        {"three columns", args(rules({{0, 0, 1}}, 3), whole("F.T"), whole("F.Data")), 10004},
         {"a character matrix", args(std::move(charMatrix), whole("F.T"), whole("F.Data")), 10004},
-        {"two items", args(rules({{0, 0, 1, 1}}), whole("F.T")), 10004},
         {"a constant target", args(rules({{0, 0, 1, 1}}), numberConstant(1), whole("F.Data")), 10015},
         {"a source of two cells", args(rules({{0, 0, 1, 1}}), whole("F.T"), numberBuffer({1, 2})), 10001},
     };
@@ -110,20 +106,13 @@ TEST_F(Scans, MatchComparesRelativeToTheFirstOperand) {
         Numbers answer;
     };
     Case cases[] = {
-        {"an item and itself", args(whole("F.Data"), whole("F.Data")), 0, {1}},
         {"an item and a selection of it reordered", args(whole("F.Data"), through("F.Data", {{4, 3, 2, 1}})), 0, {0}},
-        {"an item and its values", args(whole("F.Data"), numberBuffer({5, 10, 10.5, -3 + 1e-15})), 0, {1}},
         {"a difference of 1e-7", args(numberBuffer({1, 2, 3}), numberBuffer({1, 2, 3.0000001})), 0, {0}},
         {"0 against 1e-20", args(numberBuffer({0}), numberBuffer({1e-20})), 0, {0}},
-        {"1e-20 against 0", args(numberBuffer({1e-20}), numberBuffer({0})), 0, {0}},
         {"a NaN never matches", args(numberBuffer({NAN}), numberBuffer({NAN})), 0, {0}},
         {"every cell against a constant", args(numberBuffer({5, 5}), numberConstant(5)), 0, {1}},
         {"a constant against two cells", args(numberConstant(5), numberBuffer({5, 5})), 10001, {}},
         {"two empty operands", args(numberBuffer({}), through("F.Data", {{}})), 0, {1}},
-        {"an empty and a full operand", args(numberBuffer({}), whole("F.Data")), 0, {0}},
-        {"bits against bits", args(test::bitBuffer({1, 0, 1}), test::bitBuffer({1, 0, 1})), 0, {1}},
-        {"bits that differ", args(test::bitBuffer({1, 0, 1}), test::bitBuffer({1, 1, 1})), 0, {0}},
-        {"three items", args(whole("F.Data"), whole("F.Data"), whole("F.Data")), 10004, {}},
         {"an unknown name", args(whole("F.Data"), whole("F.None")), 10010, {}},
     };
     for (Case& c : cases) {
@@ -149,22 +138,16 @@ TEST_F(Scans, PageScansFlagAndFindNonZeroCells) {
         int32_t code;
         Numbers answer;
     };
-    auto spec = [](int32_t p) { return ints({0, 0, p}); };
+    auto pages = [](int32_t p) { return ints({0, 0, p}); };
     Case cases[] = {
-        {"pages (7, 3) along 1", FlagNonZeroPages, args(through("P.Data", {{1, 2, 3}, {7, 3}, {1, 2}}), spec(1)), 0, {1, 0}},
-        {"every page along 0", FlagNonZeroPages, args(through("P.Data", {{3, 1, 2}, {3, 5, 7}, {1, 2}}), spec(0)), 0, {1, 0, 1}},
-        {"an infinity is not nonzero", FlagNonZeroPages, args(through("P.Data", {{3}, {3}, {1, 2}}), spec(2)), 0, {0, 0}},
-        {"a repeated page", FlagNonZeroPages, args(through("P.Data", {{1, 2, 3}, {5, 7}, {2, 2}}), spec(2)), 0, {1, 1}},
-        {"a page dimension past the rank", FlagNonZeroPages, args(through("P.Data", {{1}, {3}, {1}}), spec(3)), 10015, {}},
-        {"a negative page dimension", FlagNonZeroPages, args(through("P.Data", {{1}, {3}, {1}}), spec(-1)), 10015, {}},
-        {"no ids along the page dimension", FlagNonZeroPages, args(through("P.Data", {{1}, {}, {1}}), spec(1)), 10015, {}},
-        {"a whole item", FlagNonZeroPages, args(whole("P.Data"), spec(0)), 10015, {}},
-        {"a flat buffer", FlagNonZeroPages, args(numberBuffer({1}), spec(0)), 10015, {}},
+        {"pages (7, 3) along 1", FlagNonZeroPages, args(through("P.Data", {{1, 2, 3}, {7, 3}, {1, 2}}), pages(1)), 0, {1, 0}},
+        {"an infinity is not nonzero", FlagNonZeroPages, args(through("P.Data", {{3}, {3}, {1, 2}}), pages(2)), 0, {0, 0}},
+        {"a repeated page", FlagNonZeroPages, args(through("P.Data", {{1, 2, 3}, {5, 7}, {2, 2}}), pages(2)), 0, {1, 1}},
+        {"a page dimension past the rank", FlagNonZeroPages, args(through("P.Data", {{1}, {3}, {1}}), pages(3)), 10015, {}},
+        {"no ids along the page dimension", FlagNonZeroPages, args(through("P.Data", {{1}, {}, {1}}), pages(1)), 10015, {}},
         {"two numbers", FlagNonZeroPages, args(through("P.Data", {{1}, {3}, {1}}), ints({0, 1})), 10001, {}},
-        {"the first nonzero cell", FindFirstNonZeroPage, args(through("P.Data", {{1, 2, 3}, {3, 5, 7}, {1, 2}}), spec(9)), 0, {2, 7, 2}},
-        {"in the selection's order", FindFirstNonZeroPage, args(through("P.Data", {{3, 2}, {7, 5}, {2, 1}}), spec(0)), 0, {3, 5, 2}},
-        {"none: zeros", FindFirstNonZeroPage, args(through("P.Data", {{1, 3}, {3}, {1}}), spec(0)), 0, {0, 0, 0}},
-        {"a constant", FindFirstNonZeroPage, args(numberConstant(1), spec(0)), 10015, {}},
+        {"the first nonzero cell", FindFirstNonZeroPage, args(through("P.Data", {{1, 2, 3}, {3, 5, 7}, {1, 2}}), pages(9)), 0, {2, 7, 2}},
+        {"in the selection's order", FindFirstNonZeroPage, args(through("P.Data", {{3, 2}, {7, 5}, {2, 1}}), pages(0)), 0, {3, 5, 2}},
         {"four numbers", FindFirstNonZeroPage, args(through("P.Data", {{1}, {3}, {1}}), ints({0, 1, 2, 3})), 10001, {}},
         {"a number that is not whole", FindFirstNonZeroPage, args(through("P.Data", {{1}, {3}, {1}}), numberVector({0, 1.5, 0})), 10004, {}},
     };
