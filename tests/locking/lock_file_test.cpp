@@ -1,3 +1,5 @@
+// Creating a missing lock file, and failing in a missing directory, are exercised through
+// LockNLD.
 #include "locking/lock_file.h"
 
 #include <gtest/gtest.h>
@@ -9,15 +11,6 @@ namespace zrt {
 namespace {
 
 using test::LockingWorld;
-
-TEST(OpenLockFile, CreatesAMissingFileEmptyButNoMissingDirectory) {
-    LockingWorld world;
-    platform::File file;
-    ASSERT_EQ(OpenLockFile(world.file("locks.log"), file, world.root()), kOk);
-    EXPECT_EQ(CloseLockFile(file, 3, kOk), kOk);
-    EXPECT_EQ(test::readFile(world.file("locks.log")), "");
-    EXPECT_EQ(OpenLockFile(world.file("none/locks.log"), file, world.root()), kLockFileOpen);
-}
 
 TEST(OpenLockFile, ABusyFileIsTriedRetryLockTimes) {
     LockingWorld world;  // retryLock 3
