@@ -53,18 +53,10 @@ TEST_F(Translation, MapsByEqualNumbersWithDuplicatesAndDefaults) {
     EXPECT_EQ(table[200], 42);
     EXPECT_EQ(table[10], 10);
     EXPECT_EQ(table[66], 42);  // SRC's 66 is 66, which TGT no longer has
-}
 
-TEST_F(Translation, EqualNamesNeedNoTableAndReadNothing) {
-    EXPECT_EQ(build("dyalog", "DYALOG"), nullptr);  // the file does not even exist
-    EXPECT_TRUE(cache.empty());
-}
-
-TEST_F(Translation, SecondRequestComesFromTheCache) {
-    test::writeFile(env.file("xlate.ini"), section("A", {}) + section("B", {{1, 2}, {2, 1}}));
-    const uint8_t* first = build("A", "B");
     test::writeFile(env.file("xlate.ini"), "");  // a rebuild would now fail
-    EXPECT_EQ(build("a", "b"), first);
+    EXPECT_EQ(build("src", "tgt"), table);       // from the cache
+    EXPECT_EQ(build("dyalog", "DYALOG"), nullptr);  // equal names need no table
     EXPECT_EQ(cache.size(), 1u);
 }
 
@@ -88,44 +80,23 @@ TEST(TranslateInPlace, CountIsSixteenBits) {
     InstallTable(HostToAPL, nullptr);
 }
 
-TEST(InitTranslation, BuildsBothTablesFromTheRegistryFile) {
+TEST(InitTranslation, BuildsBothTablesFromTheRegistryFileOrLeavesThemIdentity) {
     test::LibraryEnv env;
     env.setUserValue("Main", "APLUNICODE", "sets.ini");
-    test::writeFile(env.file("sets.ini"), "[Charsets]\nDYALOG=APLSET\nHOST=WINSET\n" +
-                                              section("APLSET", {{1, 2}, {2, 1}}) +
-                                              section("WINSET", {}));
-    ASSERT_EQ(env.init(), 0u);
-    EXPECT_EQ(APLToHost[1], 2);
-    EXPECT_EQ(HostToAPL[2], 1);
-    EXPECT_EQ(APLToHost[3], 3);
-    EXPECT_TRUE(DyalogCharset().sameAs(CharsetName::of("APLSET")));
-    InstallTable(HostToAPL, nullptr);
-    InstallTable(APLToHost, nullptr);
-}
-
-}  // namespace
-}  // namespace zrt
-
-namespace zrt {
-namespace {
-
-TEST(LoadTimeTables, BuiltFromTheDefaultKeyOrLeftIdentity) {
-    test::LibraryEnv env;
-    InstallTablesAtLoad();  // no APLUNICODE value at all
-    std::string log = test::readTextFile("aplsrv.log");
-    EXPECT_NE(log.find("  Can not read APLUNICODE from Environment\n"), std::string::npos) << log;
-    EXPECT_NE(log.find("  ReadXlate returns: -1\n"), std::string::npos) << log;
-    EXPECT_EQ(APLToHost[200], 200);
-
-    env.setUserValue("Main", "APLUNICODE", "load.ini");
-    test::writeFile(env.file("load.ini"), "[Charsets]\nDYALOG=AAA\nHOST=BBB\n" +
-                                              section("AAA", {{200, 201}, {201, 200}}) +
-                                              section("BBB", {}));
+    const std::string charsets = "[Charsets]\nDYALOG=AAA\nHOST=BBB\n";
+    test::writeFile(env.file("sets.ini"),
+                    charsets + section("AAA", {{200, 201}, {201, 200}}) + section("BBB", {}));
     InstallTablesAtLoad();
     EXPECT_EQ(APLToHost[200], 201);
     EXPECT_EQ(HostToAPL[201], 200);
+    EXPECT_EQ(APLToHost[3], 3);
+    InstallTable(HostToAPL, nullptr);
+    InstallTable(APLToHost, nullptr);
+    ASSERT_EQ(env.init(), 0u);  // Init builds them again
+    EXPECT_EQ(APLToHost[200], 201);
+    EXPECT_TRUE(DyalogCharset().sameAs(CharsetName::of("AAA")));
 
-    test::writeFile(env.file("load.ini"), "[Charsets]\nDYALOG=AAA\nHOST=BBB\n" + section("BBB", {}));
+    test::writeFile(env.file("sets.ini"), charsets + section("BBB", {}));
     InstallTablesAtLoad();  // AAA has no DefaultChar: both tables become the identity
     EXPECT_EQ(APLToHost[200], 200);
     EXPECT_EQ(HostToAPL[201], 201);

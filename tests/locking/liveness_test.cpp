@@ -13,27 +13,6 @@ namespace {
 
 using test::LockingWorld;
 
-TEST(isLocked, ASlotIsAliveExactlyWhileItsProcessHoldsItsFile) {
-    LockingWorld world;
-    bool alive = true;
-    EXPECT_EQ(isLocked(0, world.root(), alive), kOk);
-    EXPECT_FALSE(alive);  // never created
-
-    test::ChildProcess child = world.start("a", {"login Ann", "signal in", "hold"});
-    ASSERT_TRUE(world.waitFor("a", "in"));
-    ASSERT_EQ(world.results("a").at(0), "0 0");
-    EXPECT_EQ(isLocked(0, world.root(), alive), kOk);
-    EXPECT_TRUE(alive);
-    EXPECT_EQ(isLocked(1, world.root(), alive), kOk);
-    EXPECT_FALSE(alive);
-
-    child.kill();
-    child.wait();
-    EXPECT_TRUE(test::exists(world.file("USR00000.LOG")));  // left behind, but nobody holds it
-    EXPECT_EQ(isLocked(0, world.root(), alive), kOk);
-    EXPECT_FALSE(alive);
-}
-
 TEST(LockRecord, TakesALeftOverFileButNotALiveOne) {
     LockingWorld world;
     RootObject& root = world.root();
@@ -42,6 +21,9 @@ TEST(LockRecord, TakesALeftOverFileButNotALiveOne) {
     ASSERT_TRUE(world.waitFor("a", "in"));
     const std::string childFile = test::readFile(world.file("USR00000.LOG"));
     ASSERT_EQ(childFile.size(), 4u);
+    bool alive = false;
+    EXPECT_EQ(isLocked(0, root, alive), kOk);
+    EXPECT_TRUE(alive);
 
     EXPECT_EQ(LockRecord(0, root), kSlotHeld);
     EXPECT_EQ(test::readFile(world.file("USR00000.LOG")), childFile);  // not emptied
@@ -52,32 +34,37 @@ TEST(LockRecord, TakesALeftOverFileButNotALiveOne) {
     ASSERT_EQ(mine.size(), 4u);
     EXPECT_EQ(LoadLittle32(reinterpret_cast<const uint8_t*>(mine.data())), root.processId);
     EXPECT_EQ(LockRecord(3, root), kSlotHeld);  // one per-user file per process
-
     EXPECT_EQ(UnlockRecord(2, root), kOk);
     EXPECT_FALSE(test::exists(world.file("USR00002.LOG")));
     EXPECT_EQ(UnlockRecord(2, root), kNoUserFile);
+
+    child.kill();
+    child.wait();
+    EXPECT_TRUE(test::exists(world.file("USR00000.LOG")));  // left behind, but nobody holds it
+    EXPECT_EQ(isLocked(0, root, alive), kOk);
+    EXPECT_FALSE(alive);
+    EXPECT_EQ(isLocked(3, root, alive), kOk);  // never created
+    EXPECT_FALSE(alive);
 }
 
 TEST(isLocked, OwnLoginIsLostWhenItsFileNoLongerHoldsOurId) {
-    struct Case {
-        const char* name;
-        void (*spoil)(const std::string& path);
-    };
-    const Case cases[] = {
+    using Spoil = void (*)(const std::string& path);
+    const std::pair<const char*, Spoil> cases[] = {
         {"intact", [](const std::string&) {}},
         {"taken over", [](const std::string& p) { test::writeFile(p, "\x01\x02\x03\x04"); }},
         {"emptied", [](const std::string& p) { test::writeFile(p, ""); }},
         {"deleted", [](const std::string& p) { std::filesystem::remove(p); }},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (auto [name, spoil] : cases) {
+        SCOPED_TRACE(name);
         LockingWorld world;
         RootObject& root = world.root();
         ASSERT_EQ(LockRecord(1, root), kOk);
         root.locking.ownSlot = 1;
-        c.spoil(world.file("USR00001.LOG"));
+        spoil(world.file("USR00001.LOG"));
         bool alive = false;
-        EXPECT_EQ(isLocked(1, root, alive), std::string(c.name) == "intact" ? Code(kOk) : Code(kLoginLost));
+        const Code expected = name == std::string("intact") ? Code(kOk) : Code(kLoginLost);
+        EXPECT_EQ(isLocked(1, root, alive), expected);
         EXPECT_TRUE(alive);
     }
 }

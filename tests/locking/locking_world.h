@@ -47,8 +47,7 @@ private:
 // One lock record as it lies in a lock file.
 struct LockOnDisk {
     std::string name;
-    int32_t library, dt;
-    uint32_t owner, mode;
+    uint32_t owner;
 };
 std::vector<LockOnDisk> locksIn(const std::string& path);
 // The user key, process id and name of a users-file record.
@@ -57,8 +56,6 @@ struct UserOnDisk {
     std::string name;
 };
 UserOnDisk userIn(const std::string& usersPath, int32_t slot);
-std::string lockBytes(const std::string& name, int32_t library, int32_t dt, uint32_t owner,
-                      uint32_t mode);
 
 // An NLD name whose lock file among the twenty, with library 1 and dt 1, is the one asked for.
 std::string nameInLockFile(uint32_t number, const std::string& prefix = "N");

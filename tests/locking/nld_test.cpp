@@ -1,8 +1,8 @@
 // LockNLD and ReleaseNLD between real processes on real files.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
-#include <filesystem>
 
 #include "locking/formats.h"
 #include "locking/lock_codes.h"
@@ -37,31 +37,32 @@ int32_t logIn(const char* name) {
     return slot;
 }
 
-TEST(LockNLD, ConflictsByModeInBothOrdersAcrossProcesses) {
+TEST(LockNLD, ConflictsWithAnotherProcessByModeNameAndDt) {
+    LockingWorld world;
+    // Sales: uses the first way and denies it; Costs: uses the second way.
+    test::ChildProcess kid = world.start(
+        "k", {"login Kid", "lock Sales 1 1 5", "lock Costs 1 1 2", "signal in", "hold"});
+    ASSERT_TRUE(world.waitFor("k", "in"));
+    ASSERT_EQ(world.results("k").at(2), "0 2 Kid");
+    logIn("Me");
     struct Case {
-        uint32_t a, b;
+        const char* name;
+        uint32_t mode;
+        int32_t dt;
         bool conflict;
     };
     // The whole table of modes is in conflicts_test.cpp; here the files and processes matter.
-    const Case cases[] = {{1, 1, false}, {1, 4, true}, {2, 4, false}, {0, 15, false}};
-    LockingWorld world;
-    std::vector<std::string> commands{"login Kid"};
-    for (size_t i = 0; i < std::size(cases); ++i) {
-        commands.push_back("lock Held" + std::to_string(i) + " 1 1 " + std::to_string(cases[i].a));
-        commands.push_back("lock Back" + std::to_string(i) + " 1 1 " + std::to_string(cases[i].b));
-    }
-    commands.push_back("lock Sales 1 1 5");
-    commands.push_back("signal in");
-    commands.push_back("hold");
-    test::ChildProcess kid = world.start("k", commands);
-    ASSERT_TRUE(world.waitFor("k", "in"));
-    for (const std::string& line : world.results("k")) ASSERT_EQ(line.substr(0, 2), "0 ") << line;
-    logIn("Me");
-
-    auto expect = [&](const std::string& name, uint32_t mode, bool conflict) {
-        SCOPED_TRACE(name + " mode " + std::to_string(mode));
-        Locked r = lock(name, mode);
-        if (conflict) {
+    const Case cases[] = {
+        {"Sales", 1, 1, true},   // our use meets its denial
+        {"Costs", 8, 1, true},   // our denial meets its use
+        {"Costs", 5, 1, false},  {"Sales", 2, 1, false}, {"Sales", 0, 1, false},
+        {"SALES", 5, 1, false},  // names are compared with their case
+        {"Sales", 5, 2, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " mode " + std::to_string(c.mode));
+        Locked r = lock(c.name, c.mode, 1, c.dt);
+        if (c.conflict) {
             EXPECT_EQ(r.code, kConflict);
             EXPECT_EQ(r.value, int32_t(Crc16Key("Kid")));
             EXPECT_EQ(r.user, "Kid");
@@ -70,30 +71,7 @@ TEST(LockNLD, ConflictsByModeInBothOrdersAcrossProcesses) {
             EXPECT_EQ(r.user, "Me");
             EXPECT_EQ(ReleaseNLD(r.value), kOk);
         }
-    };
-    for (size_t i = 0; i < std::size(cases); ++i) {
-        expect("Held" + std::to_string(i), cases[i].b, cases[i].conflict);
-        expect("Back" + std::to_string(i), cases[i].a, cases[i].conflict);
     }
-    // Names are compared with their case.
-    expect("SALES", 5, false);
-    expect("sales", 5, false);
-    expect("Sales", 1, true);
-    Locked other = lock("Sales", 1, 1, 2);  // another dt
-    EXPECT_EQ(other.code, kOk);
-}
-
-TEST(LockNLD, ConflictWithOurOwnLockNamesUs) {
-    LockingWorld world;
-    logIn("Ann");
-    Locked first = lock("Budget", 5);
-    ASSERT_EQ(first.code, kOk);
-    EXPECT_EQ(first.value, 1);
-    Locked again = lock("Budget", 1);
-    EXPECT_EQ(again.code, kConflict);
-    EXPECT_EQ(again.value, int32_t(Crc16Key("Ann")));
-    EXPECT_EQ(again.user, "Ann");
-    EXPECT_EQ(test::locksIn(world.file("locks.log")).size(), 1u);
 }
 
 TEST(LockNLD, ADeadUsersLockGivesWayAfterItsLoginIsCleared) {
@@ -119,21 +97,11 @@ TEST(LockNLD, ADeadUsersLockGivesWayAfterItsLoginIsCleared) {
 }
 
 TEST(LockNLD, HandlesCarryTheLockFileNumber) {
-    {
-        LockingWorld world;
-        logIn("Ann");
-        EXPECT_EQ(lock("A", 1).value, 1);
-        EXPECT_EQ(lock("B", 1).value, 2);
-        EXPECT_EQ(ReleaseNLD(1), kOk);
-        EXPECT_EQ(lock("C", 1).value, 1);  // the hole is filled first
-        EXPECT_EQ(test::locksIn(world.file("locks.log")).size(), 2u);
-    }
     WorldOptions options;
     options.multipleLocks = true;
     LockingWorld world(options);
     logIn("Ann");
-    const std::string seven = test::nameInLockFile(7);
-    Locked r = lock(seven, 1);
+    Locked r = lock(test::nameInLockFile(7), 1);
     ASSERT_EQ(r.code, kOk);
     EXPECT_EQ(r.value, 70000001);
     EXPECT_EQ(test::locksIn(world.file("locks.log.07")).size(), 1u);
@@ -144,50 +112,37 @@ TEST(LockNLD, HandlesCarryTheLockFileNumber) {
     EXPECT_EQ(ReleaseNLD(-70000001), kShortRead);
 }
 
-TEST(ReleaseNLD, FreeRecordsAndRecordsBeyondTheEnd) {
+TEST(ReleaseNLD, FreeRecordsAndHandlesOutsideTheFileChangeNothing) {
     LockingWorld world;
     logIn("Ann");
     ASSERT_EQ(lock("A", 1).code, kOk);
     ASSERT_EQ(lock("B", 1).code, kOk);
     ASSERT_EQ(ReleaseNLD(1), kOk);
     const std::string before = test::readFile(world.file("locks.log"));
-    struct Case {
-        int32_t handle;
-        Code code;
+    const std::pair<int32_t, Code> cases[] = {
+        {1, kCannotSeek},  // free: its owner has no users-file position
+        {3, kShortRead},
+        {-5, kCannotSeek},
+        {INT32_MIN, kCannotSeek},
     };
-    const Case cases[] = {{1, kCannotSeek},  // free: its owner has no users-file position
-                          {3, kShortRead},   {1000, kShortRead}, {0, kCannotSeek},
-                          {-5, kCannotSeek}, {INT32_MIN, kCannotSeek}};
-    for (const Case& c : cases) EXPECT_EQ(ReleaseNLD(c.handle), c.code) << c.handle;
+    for (auto [handle, code] : cases) EXPECT_EQ(ReleaseNLD(handle), code) << handle;
     EXPECT_EQ(test::readFile(world.file("locks.log")), before);
 }
 
 TEST(LockNLD, ALostLoginExplainsAnyFailure) {
-    struct Case {
-        const char* name;
-        void (*spoil)(const std::string& path);
-    };
-    const Case cases[] = {
-        {"taken over", [](const std::string& p) { test::writeFile(p, "\x01\x02\x03\x04"); }},
-        {"deleted", [](const std::string& p) { std::filesystem::remove(p); }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        LockingWorld world;
-        int32_t slot = logIn("Ann");
-        ASSERT_EQ(lock("Budget", 5).code, kOk);
-        ASSERT_EQ(lock("Budget", 5).code, kConflict);
-        ASSERT_EQ(ReleaseNLD(5), kShortRead);
-        c.spoil(world.file("USR0000" + std::to_string(slot) + ".LOG"));
-        EXPECT_EQ(lock("Budget", 5).code, kLoginLost);
-        EXPECT_EQ(ReleaseNLD(5), kLoginLost);
-        EXPECT_EQ(lock("Other", 5).code, kOk);  // what succeeds is not explained away
-    }
+    LockingWorld world;
+    int32_t slot = logIn("Ann");
+    ASSERT_EQ(lock("Budget", 5).code, kOk);
+    ASSERT_EQ(lock("Budget", 5).code, kConflict);
+    ASSERT_EQ(ReleaseNLD(5), kShortRead);
+    test::writeFile(world.file("USR0000" + std::to_string(slot) + ".LOG"), "\x01\x02\x03\x04");
+    EXPECT_EQ(lock("Budget", 5).code, kLoginLost);
+    EXPECT_EQ(ReleaseNLD(5), kLoginLost);
+    EXPECT_EQ(lock("Other", 5).code, kOk);  // what succeeds is not explained away
 }
 
-TEST(LockNLD, NotLoggedIn) {
+TEST(LockNLD, NotLoggedInAfterAnotherProcessLoggedUsOut) {
     LockingWorld world;
-    EXPECT_EQ(lock("A", 1).code, kShortRead);  // no users file
     int32_t mine = logIn("Me");
     test::ChildProcess admin = world.start("k", {"login Admin", "logout " + std::to_string(mine)});
     ASSERT_EQ(admin.wait(), 0);
@@ -211,41 +166,22 @@ TEST(LockNLD, RefusesOverlongNamesBeforeTouchingAnyFile) {
     EXPECT_EQ(test::locksIn(world.file("locks.log")).at(0).name, longest);
 }
 
-TEST(LockNLD, DamagedLockFilesAreLeftAsTheyAre) {
-    LockingWorld world;
+TEST(LockNLD, DamagedLockFilesAreLeftForLogInToClean) {
+    LockingWorld world;  // four slots
     logIn("Ann");
     test::writeFile(world.file("locks.log"), std::string(50, 'x'));
     EXPECT_EQ(lock("A", 1).code, kBadFileSize);
     EXPECT_EQ(ReleaseNLD(1), kBadFileSize);
     EXPECT_EQ(test::readFile(world.file("locks.log")), std::string(50, 'x'));
-}
 
-TEST(LockNLD, AnOwnerOutOfRangeBlocksUntilTheNextLogIn) {
-    LockingWorld world;  // four slots
-    test::writeFile(world.file("locks.log"), test::lockBytes("Sales", 1, 1, 99, 5));
-    logIn("Ann");  // its clean-up walk frees slot 0 only and clears the lock file
-    EXPECT_EQ(test::locksIn(world.file("locks.log")).size(), 0u);
-
-    test::writeFile(world.file("locks.log"), test::lockBytes("Sales", 1, 1, 99, 5));
+    LockBytes stray = EncodeLock(LockEntry{"Sales", 1, 1, 99, 5});  // an owner out of range
+    test::writeFile(world.file("locks.log"), std::string(stray.begin(), stray.end()));
     EXPECT_EQ(lock("Sales", 1).code, kShortRead);  // the holder has no record
     EXPECT_EQ(ReleaseNLD(1), kShortRead);
     EXPECT_EQ(test::locksIn(world.file("locks.log")).at(0).owner, 99u);
-    test::ChildProcess other = world.start("k", {"login Bob"});
+    test::ChildProcess other = world.start("k", {"login Bob"});  // its clean-up frees the record
     ASSERT_EQ(other.wait(), 0);
     EXPECT_EQ(lock("Sales", 1).code, kOk);
-}
-
-TEST(LockNLD, ABusyLockFileGivesUpAfterRetryLockAttempts) {
-    WorldOptions options;
-    options.retryLock = 2;
-    LockingWorld world(options);
-    logIn("Ann");
-    test::ChildProcess holder = world.start("h", {"holdfile locks.log", "signal held", "hold"});
-    ASSERT_TRUE(world.waitFor("h", "held"));
-    const int retriesBefore = test::countLogLines("OpenLockFile: retrying");
-    EXPECT_EQ(lock("A", 1).code, kLockFileOpen);
-    EXPECT_EQ(ReleaseNLD(1), kLockFileOpen);
-    EXPECT_EQ(test::countLogLines("OpenLockFile: retrying") - retriesBefore, 2);  // one each
 }
 
 }  // namespace
