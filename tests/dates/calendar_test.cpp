@@ -56,13 +56,8 @@ TEST(Calendar, OutOfRangePartsFollowTheFormulasWithoutOverflow) {
     EXPECT_EQ(DayOfYmd(2000, 3, 0), DayOfYmd(2000, 2, 29));
     EXPECT_EQ(DayOfYwd(2009, 54, 1), DayOfYwd(2010, 1, 1));
     // Extremes must not overflow (the sanitizer build checks); the values are the formulas'.
-    for (int32_t v : {INT32_MIN, -1000000000, INT32_MAX}) {
-        YmdOfDay(v);
-        YwdOfDay(v);
-        DayOfYear(v);
-        DayOfYmd(v, v, v);
-        DayOfYwd(v, v, v);
-    }
+    for (int32_t v : {INT32_MIN, -1000000000, INT32_MAX})
+        YmdOfDay(v), YwdOfDay(v), DayOfYear(v), DayOfYmd(v, v, v), DayOfYwd(v, v, v);
     YearMonthDay far = YmdOfDay(INT32_MAX);
     EXPECT_EQ(DayOfYmd(far.year, far.month, far.day), INT32_MAX);
 }

@@ -1,5 +1,5 @@
-// Test helpers: SCAR buffers built by hand in either byte order, their text form, and a deep
-// comparison of array trees.
+// Test helpers: SCAR buffers built by hand in either byte order, their text form, a tree of
+// every node type, the sample array of the files, and a deep comparison of array trees.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,7 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "fastpath/packed.h"
+#include "fastpath/scar.h"
+#include "frame/args.h"
 #include "frame/array.h"
+#include "support/arrays.h"
 
 namespace zrt::test {
 
@@ -69,34 +73,65 @@ inline std::vector<uint8_t> textForm(const std::vector<uint8_t>& binary) {
     return out;
 }
 
-// Whether two trees are equal: types, shapes and elements (null slots equal empty vectors).
-inline ::testing::AssertionResult sameArray(const APLArray* a, const APLArray* b,
-                                            const std::string& where = "root") {
-    if (!a || !b) {
-        const APLArray* other = a ? a : b;
-        if (!other || (typeOf(other) == kBool && rankOf(other) == 1 && cellCount(other) == 0))
-            return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << where << ": null against an array";
-    }
-    if (typeOf(a) != typeOf(b) || rankOf(a) != rankOf(b))
-        return ::testing::AssertionFailure()
-               << where << ": type/rank " << typeOf(a) << "/" << rankOf(a) << " against "
-               << typeOf(b) << "/" << rankOf(b);
-    for (uint32_t i = 0; i < rankOf(a); ++i)
-        if (shapeOf(a)[i] != shapeOf(b)[i])
-            return ::testing::AssertionFailure() << where << ": axis " << i << " differs";
-    const uint32_t n = ElementCount(a);
-    if (typeOf(a) == kNested) {
-        for (uint32_t k = 0; k < n; ++k)
-            if (auto r = sameArray(slotAt(a, k), slotAt(b, k), where + "/" + std::to_string(k)); !r)
-                return r;
-        return ::testing::AssertionSuccess();
-    }
-    for (uint32_t k = 0; k < n; ++k) {
-        bool same = typeOf(a) == kChar ? dataOf(a)[k] == dataOf(b)[k] : numberAt(a, k) == numberAt(b, k);
-        if (!same) return ::testing::AssertionFailure() << where << ": element " << k << " differs";
-    }
-    return ::testing::AssertionSuccess();
+// A nested vector of the node types only other writers produce, and Booleans: (1 0 1)
+// (progression 3 5 7 9) (complex 0J1.5 3J4.5) (2-byte 'abc' over 'A') (heterogeneous: 1 ¯5
+// ¯300 70000 2.5 'x' 'hi') (boxed).
+inline std::vector<uint8_t> everyNodeType(char order, const std::string& charset = "DYALOG") {
+    ScarWriter w(order, charset);
+    size_t root = w.node(kSqNested, {6}, 24);
+    std::vector<size_t> items;
+    auto add = [&](uint8_t type, std::vector<uint32_t> shape, size_t bytes) {
+        items.push_back(w.node(type, shape, bytes));
+        return w.data(items.back());
+    };
+    w.bytes[add(kSqBool, {3}, 1)] = 0xA0;
+    size_t d = add(kSqApvInt, {4}, 8);
+    w.word(d, 3), w.word(d + 4, 2);
+    d = add(kSqComplex, {2}, 32);
+    for (int k = 0; k < 4; ++k) w.real(d + 8 * k, 1.5 * k);
+    d = add(kSqChar16, {3}, 6);
+    for (int k = 0; k < 3; ++k) w.half(d + 2 * k, static_cast<uint16_t>(0x4100 + 'a' + k));
+    d = add(kSqHetero, {7}, 70);
+    const size_t het = items.back();
+    w.bytes[d] = kSqBool, w.bytes[d + 2] = 0x80;
+    w.bytes[d + 10] = kSqInt8, w.bytes[d + 12] = 0xFB;
+    w.bytes[d + 20] = kSqInt16, w.half(d + 22, static_cast<uint16_t>(-300));
+    w.bytes[d + 30] = kSqInt32, w.word(d + 32, 70000);
+    w.bytes[d + 40] = kSqDouble, w.real(d + 42, 2.5);
+    w.bytes[d + 50] = kSqChar, w.bytes[d + 52] = 'x';
+    w.bytes[d + 60] = kSqNested;
+    size_t text = w.node(kSqChar, {2}, 2);
+    w.bytes[w.data(text)] = 'h', w.bytes[w.data(text) + 1] = 'i';
+    w.word(d + 62, static_cast<uint32_t>(text - het));
+    add(kSqBoxed, {2}, 8);
+    for (uint32_t k = 0; k < items.size(); ++k) w.link(root, k, items[k]);
+    return w.bytes;
+}
+
+// The array of the sample files: every element type, an empty and a deeper nested item.
+inline ArrayPtr sampleArray() {
+    uint32_t shape[2] = {2, 2}, zero = 0;
+    ArrayPtr matrix(AllocArray(kInt32, 2, shape));
+    for (uint32_t k = 0; k < 4; ++k) SetItemInt(matrix.get(), k, -70000 * static_cast<int32_t>(k));
+    ArrayPtr small(allocVector(kInt8, 2)), mid(allocVector(kInt16, 1));
+    dataOf(small.get())[0] = 0xFE;
+    dataOf(small.get())[1] = 0x7F;
+    int16_t m = -12345;
+    std::memcpy(dataOf(mid.get()), &m, 2);
+    return args(chars("Sales"), std::move(matrix), doubles({1.5, -2.25e10}), bools({1, 0, 1, 1, 0, 0, 1, 0, 1}),
+                std::move(small), std::move(mid), ArrayPtr(AllocArray(kNested, 1, &zero)),
+                args(charScalar('x'), args(intScalar(7))));
+}
+
+// Whether two trees are equal, by their packed forms (where null slots are empty vectors).
+inline ::testing::AssertionResult sameArray(const APLArray* a, const APLArray* b) {
+    auto packed = [](const APLArray* x) {
+        std::vector<uint8_t> bytes(4 * PackedWords(x));
+        Pack(x, bytes.data());
+        return bytes;
+    };
+    if (packed(a) == packed(b)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the arrays differ";
 }
 
 }  // namespace zrt::test

@@ -121,16 +121,6 @@ inline Bytes sampleText(size_t n, uint32_t seed = 1) {
     return text;
 }
 
-// Little-endian doubles of a series with zeros and repeated values, as model data look.
-inline Bytes sampleDoubles(size_t count) {
-    Bytes b(count * 8);
-    for (size_t k = 0; k < count; ++k) {
-        double v = k % 97 < 30 ? 0.0 : 1000.0 + double(k % 12) * 12.5 + double(k / 500);
-        std::memcpy(&b[k * 8], &v, 8);
-    }
-    return b;
-}
-
 // A pattern of 1 to 40 bytes repeated for 200 to 1700 bytes, then another (every fourth with
 // its last byte a near miss of the one before), so that long and overlapping matches and
 // near misses cross the block boundaries.

@@ -31,10 +31,9 @@ TEST(Explode, GivesBackWhatImplodeMadeInEveryModeAndDictionarySize) {
     std::vector<std::pair<std::string, Bytes>> inputs = {
         {"one byte", {0x41}},
         {"random", randomBytes(20000, 1)},
-        {"doubles", sampleDoubles(6000)},
         {"periodic runs", periodicRuns(40000, 2)},
     };
-    for (size_t n : {4096, 4097, 8192 + 516, 8192 + 517, 50000})
+    for (size_t n : {4097, 8192 + 517, 50000})
         inputs.push_back({"text of " + std::to_string(n), sampleText(n, uint32_t(n))});
     for (const auto& [name, in] : inputs) {
         for (uint32_t mode : {kBinaryLiterals, kAsciiLiterals}) {
@@ -68,7 +67,7 @@ TEST(Explode, StreamCutBeforeItsEndMarkHandsOverWhatWasDecoded) {
 // Damaged streams end with some error or none, never with a crash or a write outside the
 // window (the sanitizer build watches that).
 TEST(Explode, SurvivesCorruptedStreams) {
-    Bytes sources[] = {sampleText(9000), sampleDoubles(1500), periodicRuns(9000, 8)};
+    Bytes sources[] = {sampleText(9000), randomBytes(9000, 3, 20), periodicRuns(9000, 8)};
     Bytes noise = randomBytes(1 << 16, 99);
     for (uint32_t round = 0, n = 0; round < 300; ++round) {
         Bytes stream = implodeBytes(sources[round % 3], round % 2, 1024u << (round % 3)).out;

@@ -38,8 +38,6 @@ TEST(DllCntCols, LargestFieldCountOfTheFirstBlock) {
         ClassicFile file(c.content);
         EXPECT_EQ(countColumns(file.handle()), c.count);
     }
-    ClassicFile semicolons("a;b;c\r\n");
-    EXPECT_EQ(countColumns(semicolons.handle(), 1024, "\";"), 3);
 }
 
 TEST(DllCntCols, OnlyTheFirstBlockCountsAndThePositionStaysBehindIt) {
@@ -51,7 +49,7 @@ TEST(DllCntCols, OnlyTheFirstBlockCountsAndThePositionStaysBehindIt) {
     EXPECT_EQ(platform::classicSeek(file.handle(), 0, 0), 0);
     EXPECT_EQ(countColumns(file.handle(), 4096), 4);
     EXPECT_EQ(file.position(), static_cast<int32_t>(content.size()));
-    EXPECT_EQ(countColumns(-1), 10039);
+    EXPECT_EQ(countColumns(-1), 10039);  // a bad handle
 
     ClassicFile noLineEnd(std::string(2000, 'x'));
     EXPECT_EQ(countColumns(noLineEnd.handle()), -1);  // no line in the block
@@ -63,12 +61,6 @@ TEST(DllCntCols, RefusedArgumentsReadNothing) {
     ClassicFile file("a,b\r\n");
     EXPECT_EQ(countColumns(file.handle(), 1), 10004);
     EXPECT_EQ(countColumns(file.handle(), 1024, ","), 10004);
-    EXPECT_EQ(test::codeOf(ArrayPtr(DllCntCols(test::args(test::chars("h"), test::chars("\","),
-                                                         test::intScalar(1024)).get())).get()),
-              10004);
-    EXPECT_EQ(test::codeOf(ArrayPtr(DllCntCols(
-                  test::args(test::intScalar(file.handle()), test::chars("\",")).get())).get()),
-              10004);
     EXPECT_EQ(test::codeOf(ArrayPtr(DllCntCols(nullptr)).get()), 10004);
     EXPECT_EQ(file.position(), 0);
 }

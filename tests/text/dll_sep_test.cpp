@@ -18,12 +18,6 @@ namespace {
 using test::ClassicFile;
 using Rows = std::vector<std::vector<std::string>>;
 
-ArrayPtr intVector(const std::vector<int32_t>& values) {
-    ArrayPtr a(allocVector(kInt32, static_cast<uint32_t>(values.size())));
-    for (uint32_t k = 0; k < values.size(); ++k) SetItemInt(a.get(), k, values[k]);
-    return a;
-}
-
 struct Call {
     int32_t code;
     Rows rows;
@@ -32,9 +26,10 @@ struct Call {
 
 Call dllSep(int32_t handle, const std::vector<int32_t>& columns, int32_t block = 1024,
             const std::string& marks = "\",") {
-    ArrayPtr r(DllSep(test::args(test::intScalar(handle), test::chars(marks), intVector(columns),
-                                 test::intScalar(block))
-                          .get()));
+    ArrayPtr cols(allocVector(kInt32, static_cast<uint32_t>(columns.size())));
+    for (uint32_t k = 0; k < columns.size(); ++k) SetItemInt(cols.get(), k, columns[k]);
+    ArrayPtr r(DllSep(test::args(test::intScalar(handle), test::chars(marks), std::move(cols),
+                                 test::intScalar(block)).get()));
     Call c{test::codeOf(r.get()), {}};
     const APLArray* v = test::valueOf(r.get());
     if (c.code != 0 || !v) return c;
@@ -147,27 +142,11 @@ TEST(DllSep, FieldLimitAndRefusedArgumentsReadNothing) {
     EXPECT_EQ(tooMany.position(), 0);
 
     ClassicFile file("a,b\r\n");
-    struct Case {
-        const char* name;
-        ArrayPtr arg;
-        int32_t code;
-    };
-    auto h = [&] { return test::intScalar(file.handle()); };
-    auto marks = [] { return test::chars("\","); };
-    auto block = [] { return test::intScalar(1024); };
-    Case cases[] = {
-        {"block 65501", test::args(h(), marks(), intVector({1}), test::intScalar(65501)), 10004},
-        {"no columns", test::args(h(), marks(), intVector({}), block()), 10004},
-        {"column 1.5", test::args(h(), marks(), test::doubles({1.5}), block()), 10004},
-        {"1023 columns", test::args(h(), marks(), intVector(std::vector(1023, 1)), block()), 10004},
-        {"three items", test::args(h(), marks(), intVector({1})), 10004},
-        {"bad handle", test::args(test::intScalar(-1), marks(), intVector({1}), block()), 10039},
-    };
-    for (auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(test::codeOf(ArrayPtr(DllSep(c.arg.get())).get()), c.code);
-        EXPECT_EQ(file.position(), 0);
-    }
+    EXPECT_EQ(dllSep(file.handle(), {1}, 65501).code, 10004);
+    EXPECT_EQ(dllSep(file.handle(), {}).code, 10004);
+    EXPECT_EQ(dllSep(file.handle(), std::vector(1023, 1)).code, 10004);
+    EXPECT_EQ(dllSep(-1, {1}).code, 10039);
+    EXPECT_EQ(file.position(), 0);
     EXPECT_EQ(dllSep(file.handle(), {2, 1}).rows, (Rows{{"b", "a"}}));
 }
 
