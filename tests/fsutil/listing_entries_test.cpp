@@ -26,8 +26,6 @@ TEST(DirXEntryText, ColumnsAtTheirOffsets) {
         {"every attribute", entry(".hidden", 0x37, 5),
          "        .hiddAHRSD         5 20210304 050607 "},
         // Text that runs past a column is covered by the next one.
-        {"long base name", entry("averylongname.c", kAttrNormal, 1),
-         "averylon.c                 1 20210304 050607 "},
         {"long extension", entry("page.markdown", 0, 1),
          "    page.mark              1 20210304 050607 "},
         {"ten-digit size", entry("big.bin", 0, 4000000000u),
@@ -41,13 +39,6 @@ TEST(DirXEntryText, ColumnsAtTheirOffsets) {
         EXPECT_EQ(text.size(), kDirXEntryWidth);
         EXPECT_EQ(text, c.text);
     }
-}
-
-TEST(DirXEntryText, ShortNameIsShownWhenThereIsOne) {
-    DirEntry e = entry("Quarterly Report.xlsx", kAttrArchive, 10);
-    e.shortName = "QUARTE~1.XLS";
-    EXPECT_EQ(DirXEntryText(e).substr(0, 13), "QUARTE~1.XLS ");
-    EXPECT_EQ(DirEntryText(e), "  QUARTE~1.XLS");
 }
 
 }  // namespace

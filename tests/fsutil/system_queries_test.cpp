@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "support/test_support.h"
 #include "zrt32.h"
 
 namespace zrt {
@@ -12,14 +11,6 @@ TEST(APLGetVersion, WritesEveryOutputThatIsGiven) {
     ASSERT_EQ(APLGetVersion(&id, &major, &minor, &build), 0u);
     EXPECT_TRUE(id != unset && major != unset && minor != unset && build != unset);
     EXPECT_EQ(APLGetVersion(nullptr, &major, nullptr, nullptr), 0u);
-}
-
-TEST(BrowseDirectory, WithoutADesktopNothingIsChosen) {
-    test::ScopedEnv display("DISPLAY", "", true);
-    test::ScopedEnv wayland("WAYLAND_DISPLAY", "", true);
-    char buffer[260] = {};
-    EXPECT_EQ(BrowseDirectory("Pick a folder", "/tmp", buffer, nullptr), 0u);
-    EXPECT_EQ(BrowseDirectory(nullptr, nullptr, nullptr, nullptr), 0u);
 }
 
 }  // namespace
