@@ -32,8 +32,6 @@ constexpr int64_t kEpochDifference = 11644473600LL;
 
 void makeReadOnly(const std::string& path) { addAttributes(path, FILE_ATTRIBUTE_READONLY); }
 
-void makeHidden(const std::string& path) { addAttributes(path, FILE_ATTRIBUTE_HIDDEN); }
-
 void setLastWriteTime(const std::string& path, int64_t seconds, uint32_t nanoseconds) {
     HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -62,8 +60,6 @@ void makeReadOnly(const std::string& path) {
     struct stat st;
     if (stat(path.c_str(), &st) == 0) chmod(path.c_str(), st.st_mode & ~0222);
 }
-
-void makeHidden(const std::string&) {}
 
 void setLastWriteTime(const std::string& path, int64_t seconds, uint32_t nanoseconds) {
     struct timespec times[2] = {{static_cast<time_t>(seconds), static_cast<long>(nanoseconds)},

@@ -61,8 +61,6 @@ bool exists(const std::string& path);
 // What tests set up on files, the same way on every target.
 // Read-only: no write permission for anyone (POSIX), the read-only attribute (Windows).
 void makeReadOnly(const std::string& path);
-// Hidden: nothing to do on POSIX, where a leading dot hides a name; the attribute on Windows.
-void makeHidden(const std::string& path);
 // The last-write time, in seconds and nanoseconds since 1970 (UTC); Windows keeps 100 ns steps.
 void setLastWriteTime(const std::string& path, int64_t seconds, uint32_t nanoseconds = 0);
 int64_t lastWriteSeconds(const std::string& path);
