@@ -48,12 +48,6 @@ TEST_F(AccessBlockTest, AuditCellsOnlyForChangedCells) {
     ASSERT_EQ(put("F.Data", doubles({1000, 0, 2, 4, 1000})), 0);
     EXPECT_EQ(get("F.Data").cells[3], 4);
     EXPECT_EQ(get("F.AuditRec").cells, (Cells{0, 0, 7, 7, 0}));
-
-    // A stamp for a file without an AuditRec item: the cells are written alone.
-    ASSERT_EQ(newFile("G", "g.arr", {{1, 2}}), 0);
-    fileObject("G")->auditStamp = 9;
-    EXPECT_EQ(put("G.Data", doubles({3, 4})), 0);
-    EXPECT_EQ(get("G.Data").cells, (Cells{3, 4}));
 }
 
 TEST_F(AccessBlockTest, BitCellsOfAFileItem) {

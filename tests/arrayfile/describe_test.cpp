@@ -62,11 +62,9 @@ TEST_F(DescribeTree, DepthsAndTheirRefusals) {
         {"names only at depth 0", args(chars(".")),
          "('.' (('F' (('Data' ⍬) ('AuditRec' ⍬) ('Q' (('Data' ⍬))))) ('M' (('X' ⍬)))))"},
         {"a fraction", args(chars("M"), doubleScalar(1.5)), names},
-        {"text", args(chars("M"), chars("deep")), names},
         {"a negative depth", args(chars("M"), intScalar(-2)), names},
         {"under an unknown parent", args(chars("F.Nothing.X"), intScalar(1)), "10007"},
         {"no name", args(intScalar(3)), "10004"},
-        {"no argument", ArrayPtr(), "10004"},
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.name);

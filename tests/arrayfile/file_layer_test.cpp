@@ -7,7 +7,6 @@
 
 #include "arrayfile/item_flags.h"
 #include "fixture.h"
-#include "frame/log.h"
 
 namespace zrt::test {
 namespace {
@@ -132,13 +131,6 @@ TEST_F(ArrayFileLayout, DamagedFilesAreRefused) {
         EXPECT_EQ(openFile("Bad", "bad.arr"), int32_t(kFileError));
         EXPECT_EQ(find("Bad"), nullptr);
     }
-}
-
-TEST_F(ArrayFileLayout, FailedCreatesAreLogged) {
-    SetDebugMask(0x00040003);
-    EXPECT_EQ(newFile("A", "nowhere/a.arr", {{1}}), int32_t(kFileError));
-    SetDebugMask(0);
-    EXPECT_NE(readFile(path("aplsrv.log")).find("ActCreateFile: CreateFile res "), std::string::npos);
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ TEST_F(Fill, IdsTheFileLacksHoldZerosAndOnlyDataIsCopied) {
     NamedObject* m = find("F.M", kMemoryArrayKind);
     ASSERT_EQ(m->children.size(), 1u);
     EXPECT_EQ(as<ItemObject>(m->children[0].get())->flags, 0x20000008u);
+    EXPECT_EQ(get("F.Data", args(idVector({}), chars("x"))).shape, (std::vector<uint32_t>{0, 3}));
     // A copy, not a view: later writes of the file do not reach it.
     ASSERT_EQ(put("F.Data", doubles({0, 0, 0, 0, 0, 7})), 0);
     EXPECT_EQ(get("F.M.Data").cells[0], 6);

@@ -1,10 +1,9 @@
-// Structures built from selections: lookup tables, modes against a template, the hostile
-// sizes refused, and the common cells of two structures.
+// Structures built from selections: lookup tables, modes against a template, and the hostile
+// sizes refused.
 #include "arrayfile/structure.h"
 
 #include <gtest/gtest.h>
 
-#include "arrayfile/item_flags.h"
 #include "fixture.h"
 
 namespace zrt::test {
@@ -43,22 +42,11 @@ TEST(Structure, LookupTableOnlyWhereTheSlackAllows) {
     EXPECT_EQ(Lookup(built({{4, 2, 4}}, 0).dims[0], 4), 0);
 }
 
-TEST(Structure, SelectionAgainstATemplateGivesModesAndResultShape) {
+TEST(Structure, ADimensionTheTemplateFixesTakesNoItemOfALaterSelection) {
     Structure file = built({{1, 2, 3}, {10, 20, 30, 40}, {5, 6, 7}}, 100);
     ArrayPtr sel = args(intScalar(2), chars("x"), idVector({7, 5}));
-    Structure s;
+    Structure s, again;
     ASSERT_EQ(BuildFromSelection(sel.get(), &file, s, 0, true), kOk);
-    EXPECT_EQ(s.dims[0].mode, kFixed);
-    EXPECT_EQ(s.dims[1].mode, kAll);
-    EXPECT_EQ(s.dims[2].mode, kSelected);
-    EXPECT_EQ(s.dims[1].ids, (Ids{10, 20, 30, 40}));
-    ArrayPtr result;
-    ASSERT_EQ(ResultArray(s, kDoubleCells, result), kOk);
-    EXPECT_EQ(std::vector<uint32_t>(shapeOf(result.get()), shapeOf(result.get()) + rankOf(result.get())),
-              (std::vector<uint32_t>{4, 2}));
-
-    // A dimension the template fixes takes no item of a later selection.
-    Structure again;
     ASSERT_EQ(BuildFromSelection(args(idVector({30}), idVector({5})).get(), &s, again, 0, true), kOk);
     EXPECT_EQ(again.dims[0].mode, kFixed);
     EXPECT_EQ(again.cells, 1u);
@@ -90,16 +78,6 @@ TEST(Structure, SelectionFailures) {
         Structure s;
         EXPECT_EQ(BuildFromSelection(c.sel.get(), c.tmpl, s, 0, c.check), c.code);
     }
-}
-
-TEST(Structure, IntersectKeepsTheFirstOrder) {
-    Structure a = built({{5, 3, 9, 3}, {1, 2}});
-    Structure common;
-    ASSERT_EQ(Intersect(a, built({{3, 4, 5}, {2}}), common, 0), kOk);
-    EXPECT_EQ(common.dims[0].ids, (Ids{5, 3, 3}));
-    EXPECT_EQ(common.dims[1].ids, Ids{2});
-    EXPECT_EQ(common.cells, 3u);
-    EXPECT_EQ(Intersect(a, built({{1}}), common, 0), kRange);
 }
 
 }  // namespace

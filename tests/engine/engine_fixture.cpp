@@ -2,10 +2,6 @@
 
 #include <cstring>
 
-#include "arrayfile/file_layer.h"
-#include "arrayfile/item_flags.h"
-#include "arrayfile/objects.h"
-#include "platform/platform.h"
 
 namespace zrt::test {
 
@@ -34,6 +30,12 @@ ArrayPtr selection(const std::vector<Ids>& dims) {
     return nested(std::move(items));
 }
 
+Ids oneTo(int32_t n) {
+    Ids ids(static_cast<size_t>(n));
+    for (int32_t k = 0; k < n; ++k) ids[size_t(k)] = k + 1;
+    return ids;
+}
+
 int32_t codeOfCall(APLArray* (*exportFn)(APLArray*), ArrayPtr arg) {
     ArrayPtr result(exportFn(arg.get()));
     return codeOf(result.get());
@@ -51,50 +53,17 @@ void EngineTest::SetUp() {
     ASSERT_EQ(env_.init(), 0u);
 }
 
-namespace {
-
-ArrayPtr descriptors(uint32_t rank) {
-    std::vector<ArrayPtr> items;
-    for (uint32_t i = 0; i < rank; ++i)
-        items.push_back(args(chars("D" + std::to_string(i)), intScalar(0), intScalar(0)));
-    return nested(std::move(items));
-}
-
-ArrayPtr fileDescriptor() { return args(args(chars("F"), intScalar(0), intScalar(0))); }
-
-}  // namespace
-
 void EngineTest::newFile(const std::string& name, const std::vector<Ids>& dims,
                          const std::vector<std::string>& items) {
-    std::vector<ArrayPtr> names;
+    std::vector<ArrayPtr> descriptors, names;
+    for (size_t i = 0; i < dims.size(); ++i)
+        descriptors.push_back(args(chars("D" + std::to_string(i)), intScalar(0), intScalar(0)));
     for (const std::string& n : items) names.push_back(chars(n));
-    ArrayPtr file = chars(path(name + ".arr"));
-    ArrayPtr arg = items.empty()
-        ? args(chars(name), intScalar(2), intScalar(0), std::move(file), selection(dims),
-               fileDescriptor(), descriptors(uint32_t(dims.size())))
-        : args(chars(name), intScalar(2), intScalar(0), std::move(file), selection(dims),
-               fileDescriptor(), descriptors(uint32_t(dims.size())), nested(std::move(names)));
-    ASSERT_EQ(codeOfCall(New, std::move(arg)), 0) << name;
-}
-
-void EngineTest::newFileOfItems(const std::string& name, const std::vector<Ids>& dims,
-                                const std::vector<ItemKind>& items) {
-    std::string file = path(name + ".arr");
-    {
-        ArrayFileObject f;
-        ASSERT_EQ(BuildFromSelection(selection(dims).get(), nullptr, f.structure, 0, false), kOk);
-        MakeItem(&f, "Data", kInFile | kDoubleCells);
-        for (const ItemKind& item : items) MakeItem(&f, item.name, kInFile | item.flags);
-        FilePlan plan;
-        ASSERT_EQ(PlanFileCreate(f, fileDescriptor().get(),
-                                 descriptors(static_cast<uint32_t>(dims.size())).get(), plan),
-                  kOk);
-        ASSERT_EQ(platform::File::open(file, platform::kReadWrite, platform::kShareReadWrite,
-                                       platform::Disposition::CreateAlways, f.file),
-                  platform::kOk);
-        ASSERT_EQ(FileCreate(f, plan), kOk);
-    }
-    ASSERT_EQ(codeOfCall(New, args(chars(name), intScalar(2), intScalar(1), chars(file))), 0);
+    ASSERT_EQ(codeOfCall(New, args(chars(name), intScalar(2), intScalar(0), chars(path(name + ".arr")),
+                                   selection(dims), args(args(chars("F"), intScalar(0), intScalar(0))),
+                                   nested(std::move(descriptors)), nested(std::move(names)))),
+              0)
+        << name;
 }
 
 void EngineTest::newMemoryArray(const std::string& name, const std::vector<Ids>& dims) {
@@ -102,8 +71,7 @@ void EngineTest::newMemoryArray(const std::string& name, const std::vector<Ids>&
 }
 
 void EngineTest::newMemoryItem(const std::string& name, uint32_t flags, ArrayPtr values) {
-    ASSERT_EQ(codeOfCall(New, args(chars(name), intScalar(4), intScalar(int32_t(flags)),
-                                     std::move(values))), 0)
+    ASSERT_EQ(codeOfCall(New, args(chars(name), intScalar(4), intScalar(int32_t(flags)), std::move(values))), 0)
         << name;
 }
 
