@@ -1,7 +1,8 @@
 #include "engine_fixture.h"
 
+#include <cmath>
 #include <cstring>
-
+#include <numeric>
 
 namespace zrt::test {
 
@@ -12,7 +13,7 @@ ArrayPtr numberVector(const Numbers& values) {
     return a;
 }
 
-ArrayPtr boolVector(const std::vector<int>& values) {
+ArrayPtr boolVector(const Numbers& values) {
     uint32_t n = static_cast<uint32_t>(values.size());
     ArrayPtr a(AllocArray(kBool, 1, &n));
     std::memset(dataOf(a.get()), 0, (n + 7) / 8);
@@ -22,17 +23,13 @@ ArrayPtr boolVector(const std::vector<int>& values) {
 
 ArrayPtr selection(const std::vector<Ids>& dims) {
     std::vector<ArrayPtr> items;
-    for (const Ids& d : dims) {
-        uint32_t n = static_cast<uint32_t>(d.size());
-        items.emplace_back(AllocArray(kInt32, 1, &n));
-        if (n) std::memcpy(dataOf(items.back().get()), d.data(), 4 * size_t(n));
-    }
+    for (const Ids& d : dims) items.push_back(numberVector(Numbers(d.begin(), d.end())));  // whole numbers are ids
     return nested(std::move(items));
 }
 
 Ids oneTo(int32_t n) {
     Ids ids(static_cast<size_t>(n));
-    for (int32_t k = 0; k < n; ++k) ids[size_t(k)] = k + 1;
+    std::iota(ids.begin(), ids.end(), 1);
     return ids;
 }
 
@@ -46,6 +43,12 @@ Numbers answerOfCall(APLArray* (*exportFn)(APLArray*), ArrayPtr arg, int32_t& co
     code = codeOf(result.get());
     const APLArray* value = valueOf(result.get());
     return value ? numbersOf(value) : Numbers{};
+}
+
+void expectCells(const Numbers& got, const Numbers& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t k = 0; k < want.size(); ++k)
+        EXPECT_TRUE(got[k] == want[k] || (std::isnan(got[k]) && std::isnan(want[k]))) << "cell " << k << ": " << got[k];
 }
 
 void EngineTest::SetUp() {
@@ -64,19 +67,6 @@ void EngineTest::newFile(const std::string& name, const std::vector<Ids>& dims,
                                    nested(std::move(descriptors)), nested(std::move(names)))),
               0)
         << name;
-}
-
-void EngineTest::newMemoryArray(const std::string& name, const std::vector<Ids>& dims) {
-    ASSERT_EQ(codeOfCall(New, args(chars(name), intScalar(3), selection(dims))), 0) << name;
-}
-
-void EngineTest::newMemoryItem(const std::string& name, uint32_t flags, ArrayPtr values) {
-    ASSERT_EQ(codeOfCall(New, args(chars(name), intScalar(4), intScalar(int32_t(flags)), std::move(values))), 0)
-        << name;
-}
-
-void EngineTest::put(const std::string& item, ArrayPtr values) {
-    ASSERT_EQ(codeOfCall(Put, args(chars(item), std::move(values))), 0) << item;
 }
 
 Numbers EngineTest::get(const std::string& item) {
