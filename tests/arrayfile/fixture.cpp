@@ -39,16 +39,8 @@ ArrayPtr dimDescriptors(uint32_t rank) {
 
 ArrayPtr createArgs(const std::string& name, const std::string& file, ArrayPtr dims,
                     uint32_t rank, ArrayPtr items) {
-    std::vector<ArrayPtr> a;
-    a.push_back(chars(name));
-    a.push_back(intScalar(2));
-    a.push_back(intScalar(0));
-    a.push_back(chars(file));
-    a.push_back(std::move(dims));
-    a.push_back(fileDescriptor());
-    a.push_back(dimDescriptors(rank));
-    if (items) a.push_back(std::move(items));
-    return nested(std::move(a));
+    if (!items) return args(chars(name), intScalar(2), intScalar(0), chars(file), std::move(dims), fileDescriptor(), dimDescriptors(rank));
+    return args(chars(name), intScalar(2), intScalar(0), chars(file), std::move(dims), fileDescriptor(), dimDescriptors(rank), std::move(items));
 }
 
 void writeThroughLayer(ArrayFileObject& file, const std::string& path, const std::vector<Ids>& dims,
@@ -79,7 +71,16 @@ NamedObject* find(const std::string& name, uint32_t kind) {
     return LocateObject(name.c_str(), kind, o) == kOk ? o : nullptr;
 }
 
-Values getValues(ArrayPtr arg) {
+int32_t ArrayFiles::newFile(const std::string& name, const std::string& file,
+                            const std::vector<Ids>& dims, const std::vector<std::string>& items) {
+    std::vector<ArrayPtr> names;
+    for (const std::string& n : items) names.push_back(chars(n));
+    return codeOfCall(New, createArgs(name, file, selection(dims), uint32_t(dims.size()),
+                                      items.empty() ? nullptr : nested(std::move(names))));
+}
+
+Values ArrayFiles::get(const std::string& item, ArrayPtr sel) {
+    ArrayPtr arg = sel ? args(chars(item), std::move(sel)) : args(chars(item));
     ArrayPtr result(Get(arg.get()));
     Values v;
     v.code = codeOf(result.get());
@@ -89,38 +90,6 @@ Values getValues(ArrayPtr arg) {
         v.cells = numbersOf(a);
     }
     return v;
-}
-
-void ArrayFiles::SetUp() {
-    env_.writeIdentityTranslation();
-    ASSERT_EQ(env_.init(), 0u);
-}
-
-int32_t ArrayFiles::newFile(const std::string& name, const std::string& file,
-                            const std::vector<Ids>& dims, const std::vector<std::string>& items) {
-    std::vector<ArrayPtr> names;
-    for (const std::string& n : items) names.push_back(chars(n));
-    return codeOfCall(New, createArgs(name, file, selection(dims), uint32_t(dims.size()),
-                                      items.empty() ? nullptr : nested(std::move(names))));
-}
-
-int32_t ArrayFiles::openFile(const std::string& name, const std::string& file) {
-    return codeOfCall(New, args(chars(name), intScalar(2), intScalar(1), chars(file)));
-}
-
-int32_t ArrayFiles::newMemoryArray(const std::string& name, ArrayPtr sel) {
-    return codeOfCall(New, args(chars(name), intScalar(3), std::move(sel)));
-}
-
-int32_t ArrayFiles::close(const std::string& name) { return codeOfCall(Close, args(chars(name))); }
-
-int32_t ArrayFiles::put(const std::string& item, ArrayPtr values, ArrayPtr sel) {
-    if (!sel) return codeOfCall(Put, args(chars(item), std::move(values)));
-    return codeOfCall(Put, args(chars(item), std::move(values), std::move(sel)));
-}
-
-Values ArrayFiles::get(const std::string& item, ArrayPtr sel) {
-    return getValues(sel ? args(chars(item), std::move(sel)) : args(chars(item)));
 }
 
 }  // namespace zrt::test

@@ -59,21 +59,28 @@ struct Values {
     std::vector<uint32_t> shape;
     Cells cells;
 };
-Values getValues(ArrayPtr arg);
 
 class ArrayFiles : public ::testing::Test {
 protected:
-    void SetUp() override;
-
+    void SetUp() override {
+        env_.writeIdentityTranslation();
+        ASSERT_EQ(env_.init(), 0u);
+    }
     std::string path(const std::string& name) const { return env_.file(name); }
 
     // New of an array file with these dimensions (and further items), created at path.
     int32_t newFile(const std::string& name, const std::string& file, const std::vector<Ids>& dims,
                     const std::vector<std::string>& items = {});
-    int32_t openFile(const std::string& name, const std::string& file);
-    int32_t newMemoryArray(const std::string& name, ArrayPtr sel);
-    int32_t close(const std::string& name);
-    int32_t put(const std::string& item, ArrayPtr values, ArrayPtr sel = nullptr);
+    int32_t openFile(const std::string& name, const std::string& file) {
+        return codeOfCall(New, args(chars(name), intScalar(2), intScalar(1), chars(file)));
+    }
+    int32_t newMemoryArray(const std::string& name, ArrayPtr sel) {
+        return codeOfCall(New, args(chars(name), intScalar(3), std::move(sel)));
+    }
+    int32_t close(const std::string& name) { return codeOfCall(Close, args(chars(name))); }
+    int32_t put(const std::string& item, ArrayPtr values, ArrayPtr sel = nullptr) {
+        return codeOfCall(Put, sel ? args(chars(item), std::move(values), std::move(sel)) : args(chars(item), std::move(values)));
+    }
     Values get(const std::string& item, ArrayPtr sel = nullptr);
 
     LibraryEnv env_;

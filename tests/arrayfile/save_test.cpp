@@ -16,11 +16,8 @@ protected:
         ArrayFiles::SetUp();
         ASSERT_EQ(newFile("F", "f.arr", {{1, 2, 3}, {10, 20}}, {"AuditRec", "Extra"}), 0);
         ASSERT_EQ(put("F.Data", doubles({1, 2, 3, 4, 5, 6})), 0);
-        ASSERT_EQ(newCut("F.Q"), 0);
+        ASSERT_EQ(newMemoryArray("F.Q", args(idVector({3, 1, 4}), idVector({20, 30}))), 0);
         ASSERT_EQ(get("F.Q.Data").cells, (Cells{6, 0, 2, 0, 0, 0}));
-    }
-    int32_t newCut(const std::string& name) {
-        return newMemoryArray(name, args(idVector({3, 1, 4}), idVector({20, 30})));
     }
     int32_t newItem(const std::string& name, int32_t flags) {
         return codeOfCall(New, args(chars(name), intScalar(4), intScalar(flags)));

@@ -1,4 +1,4 @@
-// Walks over the cells of an item: their order, repeated ids, and the collapse of an axis.
+// Walks over the cells of an item: their order, repeated ids, and selections they refuse.
 #include "arrayfile/walk.h"
 
 #include <gtest/gtest.h>
@@ -56,27 +56,6 @@ TEST_F(Walk, SelectionOrderWithReorderedAndRepeatedIds) {
     EXPECT_EQ(visit(byPosition, 3), (Visits{0, 1, 2}));
     ASSERT_EQ(OperandOfItem(*repeated, &copy, 0, byId), kOk);
     EXPECT_EQ(visit(byId, 3), (Visits{0, 0, 2}));
-}
-
-TEST_F(Walk, ACollapseUndoesItselfForFlatAndSelectedWalks) {
-    ItemObject* item = numberedItem("M", {{1, 2, 3}, {1, 2, 3, 4}});
-    auto sel = against(item, {{3, 1}, {4, 2}});
-    for (Structure* s : {static_cast<Structure*>(nullptr), sel.get()}) {
-        SCOPED_TRACE(s ? "selected" : "flat");
-        Operand op;
-        ASSERT_EQ(OperandOfItem(*item, s, 0, op), kOk);
-        uint32_t kind = op.kind, count = op.count;
-        {
-            AxisCollapse axis;
-            ASSERT_EQ(CollapseAxis(op, 1, axis), kOk);
-            EXPECT_EQ(op.count, count / (s ? 2 : 4));
-            EXPECT_EQ(visit(op, 1), Visits{s ? 11u : 0u});
-        }
-        EXPECT_EQ(op.kind, kind);
-        EXPECT_EQ(op.count, count);
-        EXPECT_EQ(op.selection, s);
-    }
-    EXPECT_EQ(sel->cells, 4u);
 }
 
 TEST_F(Walk, SelectionsWithoutTheItemsIdsAreRefused) {
