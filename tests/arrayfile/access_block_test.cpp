@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 
 #include "arrayfile/copy.h"
 #include "arrayfile/item_flags.h"
@@ -32,7 +31,7 @@ ArrayFileObject* fileObject(const char* name) { return findAs<ArrayFileObject>(n
 TEST_F(AccessBlockTest, AuditCellsOnlyForChangedCells) {
     ASSERT_EQ(newFile("F", "f.arr", {{1, 2, 3, 4, 5}}, {"AuditRec"}), 0);
     ASSERT_EQ(put("F.Data", doubles({1000, 0, 3, 4, 1000})), 0);
-    double nan = std::numeric_limits<double>::quiet_NaN();
+    double nan = NAN;
     fileObject("F")->auditStamp = 7;
     // Within the tolerance relative to the cell (so neither written nor stamped), 0 over 0,
     // changed, NaN given, within the tolerance from below.
@@ -40,10 +39,8 @@ TEST_F(AccessBlockTest, AuditCellsOnlyForChangedCells) {
     fileObject("F")->auditStamp = 0;
     EXPECT_EQ(get("F.AuditRec").cells, (Cells{0, 0, 7, 7, 0}));
     Cells data = get("F.Data").cells;
-    EXPECT_EQ(data[0], 1000);
-    EXPECT_EQ(data[2], 2);
+    EXPECT_EQ((Cells{data[0], data[1], data[2], data[4]}), (Cells{1000, 0, 2, 1000}));
     EXPECT_TRUE(std::isnan(data[3]));
-    EXPECT_EQ(data[4], 1000);
     // A stored NaN changes again, whatever is given; without a stamp nothing is audited.
     ASSERT_EQ(put("F.Data", doubles({1000, 0, 2, 4, 1000})), 0);
     EXPECT_EQ(get("F.Data").cells[3], 4);

@@ -34,7 +34,6 @@ TEST_F(Fill, IdsTheFileLacksHoldZerosAndOnlyDataIsCopied) {
 
 TEST_F(Fill, FailuresLeaveNoArray) {
     EXPECT_EQ(cut("M", selection({{1}})), int32_t(kRange));
-    EXPECT_EQ(cut("M", nullptr), int32_t(kNotVector));
     std::remove(path("f.arr").c_str());
     EXPECT_EQ(cut("M", selection({{1}, {20}})), int32_t(kFileError));
     EXPECT_EQ(find("F.M"), nullptr);

@@ -26,9 +26,7 @@ ArrayPtr selection(const std::vector<Ids>& dims) {
     return nested(std::move(items));
 }
 
-ArrayPtr fileDescriptor(const std::string& name) {
-    return args(args(chars(name), intScalar(1), intScalar(2)));
-}
+ArrayPtr fileDescriptor(const std::string& name) { return args(args(chars(name), intScalar(1), intScalar(2))); }
 
 ArrayPtr dimDescriptors(uint32_t rank) {
     std::vector<ArrayPtr> items;
@@ -61,10 +59,7 @@ uint32_t word(const std::string& bytes, size_t at) {
     return v;
 }
 
-int32_t codeOfCall(APLArray* (*exportFn)(APLArray*), ArrayPtr arg) {
-    ArrayPtr result(exportFn(arg.get()));
-    return codeOf(result.get());
-}
+int32_t codeOfCall(APLArray* (*exportFn)(APLArray*), ArrayPtr arg) { return codeOf(ArrayPtr(exportFn(arg.get())).get()); }
 
 NamedObject* find(const std::string& name, uint32_t kind) {
     NamedObject* o = nullptr;

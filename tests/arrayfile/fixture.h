@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "arrayfile/objects.h"
-#include "frame/codes.h"
 #include "frame/registry.h"
 #include "support/arrays.h"
 #include "support/library_env.h"
@@ -32,16 +31,11 @@ ArrayPtr createArgs(const std::string& name, const std::string& file, ArrayPtr d
 
 // Writes an array file of these dimensions and items (name, flags) through the file layer
 // into file, as a file made elsewhere would come; file.file is left open.
-struct ItemSpec {
-    std::string name;
-    uint32_t flags;
-};
+struct ItemSpec { std::string name; uint32_t flags; };
 void writeThroughLayer(ArrayFileObject& file, const std::string& path, const std::vector<Ids>& dims,
                        const std::vector<ItemSpec>& items);
-
 // The little-endian 32-bit word of file bytes at offset at.
 uint32_t word(const std::string& bytes, size_t at);
-
 // The code of an export's result; the result is freed.
 int32_t codeOfCall(APLArray* (*exportFn)(APLArray*), ArrayPtr arg);
 // The registered object of that name and kind, or null.

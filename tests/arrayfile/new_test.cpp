@@ -3,7 +3,6 @@
 
 #include <functional>
 
-#include "arrayfile/item_flags.h"
 #include "arrayfile/objects.h"
 #include "fixture.h"
 

@@ -19,12 +19,8 @@ protected:
         ASSERT_EQ(newMemoryArray("F.Q", args(idVector({3, 1, 4}), idVector({20, 30}))), 0);
         ASSERT_EQ(get("F.Q.Data").cells, (Cells{6, 0, 2, 0, 0, 0}));
     }
-    int32_t newItem(const std::string& name, int32_t flags) {
-        return codeOfCall(New, args(chars(name), intScalar(4), intScalar(flags)));
-    }
-    int32_t save(const std::string& name, int32_t stamp) {
-        return codeOfCall(Save, args(chars(name), intScalar(stamp)));
-    }
+    int32_t newItem(const char* name, int32_t flags) { return codeOfCall(New, args(chars(name), intScalar(4), intScalar(flags))); }
+    int32_t save(const char* name, int32_t stamp) { return codeOfCall(Save, args(chars(name), intScalar(stamp))); }
     int32_t stampOf(const char* name) { return findAs<ArrayFileObject>(name, kArrayFileKind)->auditStamp; }
 };
 

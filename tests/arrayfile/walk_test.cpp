@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "arrayfile/item_flags.h"
 #include "arrayfile/objects.h"
 #include "fixture.h"
 
@@ -23,11 +22,6 @@ protected:
         EXPECT_EQ(codeOfCall(New, args(chars(array + ".Data"), intScalar(4), intScalar(8), std::move(values))), 0);
         return findAs<ItemObject>(array + ".Data", kItemKind);
     }
-    static std::unique_ptr<Structure> against(ItemObject* item, const std::vector<Ids>& dims) {
-        auto s = std::make_unique<Structure>();
-        EXPECT_EQ(BuildFromSelection(selection(dims).get(), &StructureOf(ArrayOf(item)), *s, 0, true), kOk);
-        return s;
-    }
     // The cell numbers that steps steps of the walk visit.
     static Visits visit(Operand& op, uint32_t steps) {
         uint32_t n = 0;
@@ -42,9 +36,10 @@ protected:
 TEST_F(Walk, SelectionOrderWithReorderedAndRepeatedIds) {
     // Sparse ids, so searched rather than looked up in a table.
     ItemObject* item = numberedItem("M", {{100, 5000, 90000}, {7, 100000}});
-    auto sel = against(item, {{90000, 100, 90000}, {100000, 7}});
+    Structure sel;
+    ASSERT_EQ(BuildFromSelection(selection({{90000, 100, 90000}, {100000, 7}}).get(), &StructureOf(ArrayOf(item)), sel, 0, true), kOk);
     Operand op;
-    ASSERT_EQ(OperandOfItem(*item, sel.get(), 0, op), kOk);
+    ASSERT_EQ(OperandOfItem(*item, &sel, 0, op), kOk);
     EXPECT_EQ(op.count, 6u);
     // Row-major over the selection; one step past the last cell is the first again.
     EXPECT_EQ(visit(op, 7), (Visits{5, 4, 1, 0, 5, 4, 5}));
