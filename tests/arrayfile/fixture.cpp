@@ -2,12 +2,21 @@
 
 #include <cstring>
 
+#include "arrayfile/file_layer.h"
+#include "platform/platform.h"
+
 namespace zrt::test {
+
+Ids oneTo(int32_t n) {
+    Ids ids(static_cast<size_t>(n));
+    for (int32_t k = 0; k < n; ++k) ids[size_t(k)] = k + 1;
+    return ids;
+}
 
 ArrayPtr idVector(const Ids& ids) {
     uint32_t n = static_cast<uint32_t>(ids.size());
     ArrayPtr a(AllocArray(kInt32, 1, &n));
-    for (uint32_t k = 0; k < n; ++k) std::memcpy(dataOf(a.get()) + 4 * k, &ids[k], 4);
+    if (n) std::memcpy(dataOf(a.get()), ids.data(), 4 * size_t(n));
     return a;
 }
 
@@ -17,9 +26,7 @@ ArrayPtr selection(const std::vector<Ids>& dims) {
     return nested(std::move(items));
 }
 
-ArrayPtr fileDescriptor(const std::string& name) {
-    return args(args(chars(name), intScalar(1), intScalar(2)));
-}
+ArrayPtr fileDescriptor(const std::string& name) { return args(args(chars(name), intScalar(1), intScalar(2))); }
 
 ArrayPtr dimDescriptors(uint32_t rank) {
     std::vector<ArrayPtr> items;
@@ -28,12 +35,47 @@ ArrayPtr dimDescriptors(uint32_t rank) {
     return nested(std::move(items));
 }
 
-int32_t codeOfCall(APLArray* (*exportFn)(APLArray*), ArrayPtr arg) {
-    ArrayPtr result(exportFn(arg.get()));
-    return codeOf(result.get());
+ArrayPtr createArgs(const std::string& name, const std::string& file, ArrayPtr dims,
+                    uint32_t rank, ArrayPtr items) {
+    if (!items) return args(chars(name), intScalar(2), intScalar(0), chars(file), std::move(dims), fileDescriptor(), dimDescriptors(rank));
+    return args(chars(name), intScalar(2), intScalar(0), chars(file), std::move(dims), fileDescriptor(), dimDescriptors(rank), std::move(items));
 }
 
-Values getValues(ArrayPtr arg) {
+void writeThroughLayer(ArrayFileObject& file, const std::string& path, const std::vector<Ids>& dims,
+                       const std::vector<ItemSpec>& items) {
+    ASSERT_EQ(BuildFromSelection(selection(dims).get(), nullptr, file.structure, 0, false), kOk);
+    for (const ItemSpec& item : items) MakeItem(&file, item.name, item.flags);
+    FilePlan plan;
+    ASSERT_EQ(PlanFileCreate(file, fileDescriptor().get(), dimDescriptors(uint32_t(dims.size())).get(), plan), kOk);
+    ASSERT_EQ(platform::File::open(path, platform::kReadWrite, platform::kShareReadWrite,
+                                   platform::Disposition::CreateAlways, file.file),
+              platform::kOk);
+    ASSERT_EQ(FileCreate(file, plan), kOk);
+}
+
+uint32_t word(const std::string& bytes, size_t at) {
+    uint32_t v = 0;
+    for (int k = 3; k >= 0; --k) v = v << 8 | uint8_t(bytes.at(at + size_t(k)));
+    return v;
+}
+
+int32_t codeOfCall(APLArray* (*exportFn)(APLArray*), ArrayPtr arg) { return codeOf(ArrayPtr(exportFn(arg.get())).get()); }
+
+NamedObject* find(const std::string& name, uint32_t kind) {
+    NamedObject* o = nullptr;
+    return LocateObject(name.c_str(), kind, o) == kOk ? o : nullptr;
+}
+
+int32_t ArrayFiles::newFile(const std::string& name, const std::string& file,
+                            const std::vector<Ids>& dims, const std::vector<std::string>& items) {
+    std::vector<ArrayPtr> names;
+    for (const std::string& n : items) names.push_back(chars(n));
+    return codeOfCall(New, createArgs(name, file, selection(dims), uint32_t(dims.size()),
+                                      items.empty() ? nullptr : nested(std::move(names))));
+}
+
+Values ArrayFiles::get(const std::string& item, ArrayPtr sel) {
+    ArrayPtr arg = sel ? args(chars(item), std::move(sel)) : args(chars(item));
     ArrayPtr result(Get(arg.get()));
     Values v;
     v.code = codeOf(result.get());
@@ -43,48 +85,6 @@ Values getValues(ArrayPtr arg) {
         v.cells = numbersOf(a);
     }
     return v;
-}
-
-void ArrayFiles::SetUp() {
-    env_.writeIdentityTranslation();
-    ASSERT_EQ(env_.init(), 0u);
-}
-
-int32_t ArrayFiles::newFile(const std::string& name, const std::string& file,
-                            const std::vector<Ids>& dims, const std::vector<std::string>& items) {
-    std::vector<ArrayPtr> names;
-    for (const std::string& n : items) names.push_back(chars(n));
-    uint32_t rank = static_cast<uint32_t>(dims.size());
-    if (items.empty())
-        return codeOfCall(New, args(chars(name), intScalar(2), intScalar(0), chars(file),
-                                    selection(dims), fileDescriptor(), dimDescriptors(rank)));
-    return codeOfCall(New, args(chars(name), intScalar(2), intScalar(0), chars(file),
-                                selection(dims), fileDescriptor(), dimDescriptors(rank),
-                                nested(std::move(names))));
-}
-
-int32_t ArrayFiles::openFile(const std::string& name, const std::string& file) {
-    return codeOfCall(New, args(chars(name), intScalar(2), intScalar(1), chars(file)));
-}
-
-int32_t ArrayFiles::newMemoryArray(const std::string& name, ArrayPtr sel) {
-    return codeOfCall(New, args(chars(name), intScalar(3), std::move(sel)));
-}
-
-int32_t ArrayFiles::close(const std::string& name) { return codeOfCall(Close, args(chars(name))); }
-
-int32_t ArrayFiles::put(const std::string& item, ArrayPtr values) {
-    return codeOfCall(Put, args(chars(item), std::move(values)));
-}
-
-int32_t ArrayFiles::put(const std::string& item, ArrayPtr values, ArrayPtr sel) {
-    return codeOfCall(Put, args(chars(item), std::move(values), std::move(sel)));
-}
-
-Values ArrayFiles::get(const std::string& item) { return getValues(args(chars(item))); }
-
-Values ArrayFiles::get(const std::string& item, ArrayPtr sel) {
-    return getValues(args(chars(item), std::move(sel)));
 }
 
 }  // namespace zrt::test

@@ -1,120 +1,64 @@
-// Walks over the cells of an item: their order, repeated ids, and the collapse of an axis.
+// Walks over the cells of an item: their order, repeated ids, and selections they refuse.
 #include "arrayfile/walk.h"
 
 #include <gtest/gtest.h>
 
-#include "arrayfile/item_flags.h"
 #include "arrayfile/objects.h"
 #include "fixture.h"
 
-namespace zrt {
+namespace zrt::test {
 namespace {
 
-using test::Ids;
+using Visits = std::vector<uint32_t>;
 
-class Walk : public test::ArrayFiles {
+class Walk : public ArrayFiles {
 protected:
     // A memory array under the root with a double item "Data" whose cell c holds c.
     ItemObject* numberedItem(const std::string& array, const std::vector<Ids>& dims) {
-        EXPECT_EQ(newMemoryArray(array, test::selection(dims)), 0);
-        NamedObject* o;
-        EXPECT_EQ(LocateObject(array.c_str(), kMemoryArrayKind, o), kOk);
-        uint32_t cells = as<MemoryArrayObject>(o)->structure.cells;
+        EXPECT_EQ(newMemoryArray(array, selection(dims)), 0);
+        uint32_t cells = findAs<MemoryArrayObject>(array, kMemoryArrayKind)->structure.cells;
         ArrayPtr values(AllocArray(kDouble, 1, &cells));
         for (uint32_t c = 0; c < cells; ++c) setDoubleAt(dataOf(values.get()), c, c);
-        EXPECT_EQ(test::codeOfCall(New, test::args(test::chars(array + ".Data"), test::intScalar(4),
-                                                   test::intScalar(8), std::move(values))), 0);
-        EXPECT_EQ(LocateObject((array + ".Data").c_str(), kItemKind, o), kOk);
-        return as<ItemObject>(o);
+        EXPECT_EQ(codeOfCall(New, args(chars(array + ".Data"), intScalar(4), intScalar(8), std::move(values))), 0);
+        return findAs<ItemObject>(array + ".Data", kItemKind);
     }
-
-    static std::unique_ptr<Structure> against(ItemObject* item, const std::vector<Ids>& dims) {
-        auto s = std::make_unique<Structure>();
-        ArrayPtr sel = test::selection(dims);
-        EXPECT_EQ(BuildFromSelection(sel.get(), &StructureOf(ArrayOf(item)), *s, 0, true), kOk);
-        return s;
-    }
-
     // The cell numbers that steps steps of the walk visit.
-    static std::vector<uint32_t> visit(Operand& op, uint32_t steps) {
+    static Visits visit(Operand& op, uint32_t steps) {
         uint32_t n = 0;
         EXPECT_EQ(BeginWalk(op, n), kOk);
-        std::vector<uint32_t> cells;
-        for (uint32_t k = 0; k < steps; ++k) {
-            cells.push_back(op.current);
-            StepWalk(op);
-        }
+        Visits cells;
+        for (uint32_t k = 0; k < steps; ++k, StepWalk(op)) cells.push_back(op.current);
         EndWalk(op);
         return cells;
     }
 };
 
 TEST_F(Walk, SelectionOrderWithReorderedAndRepeatedIds) {
-    // Dense ids get lookup tables, sparse ones are searched: the order is the same.
-    for (const std::vector<Ids>& dims : {std::vector<Ids>{{1, 2, 3}, {10, 20}},
-                                         std::vector<Ids>{{100, 5000, 90000}, {7, 100000}}}) {
-        SCOPED_TRACE(dims[0][1]);
-        ItemObject* item = numberedItem("M", dims);
-        auto sel = against(item, {{dims[0][2], dims[0][0], dims[0][2]}, {dims[1][1], dims[1][0]}});
-        Operand op;
-        ASSERT_EQ(OperandOfItem(*item, sel.get(), 0, op), kOk);
-        EXPECT_EQ(op.count, 6u);
-        // Row-major over the selection; one step past the last cell is the first again.
-        EXPECT_EQ(visit(op, 7), (std::vector<uint32_t>{5, 4, 1, 0, 5, 4, 5}));
-        ASSERT_EQ(close("M"), 0);
-    }
-}
-
-TEST_F(Walk, RepeatedIdsByPositionReachEveryCellByIdTheFirst) {
+    // Sparse ids, so searched rather than looked up in a table.
+    ItemObject* item = numberedItem("M", {{100, 5000, 90000}, {7, 100000}});
+    Structure sel;
+    ASSERT_EQ(BuildFromSelection(selection({{90000, 100, 90000}, {100000, 7}}).get(), &StructureOf(ArrayOf(item)), sel, 0, true), kOk);
+    Operand op;
+    ASSERT_EQ(OperandOfItem(*item, &sel, 0, op), kOk);
+    EXPECT_EQ(op.count, 6u);
+    // Row-major over the selection; one step past the last cell is the first again.
+    EXPECT_EQ(visit(op, 7), (Visits{5, 4, 1, 0, 5, 4, 5}));
+    // An item's own structure walks by position; a copy of it finds each id's first position.
     ItemObject* repeated = numberedItem("R", {{5, 5, 6}});
+    Structure copy = StructureOf(ArrayOf(repeated));
     Operand byPosition, byId;
     ASSERT_EQ(OperandOfItem(*repeated, &StructureOf(ArrayOf(repeated)), 0, byPosition), kOk);
-    EXPECT_EQ(visit(byPosition, 3), (std::vector<uint32_t>{0, 1, 2}));
-    Structure copy = StructureOf(ArrayOf(repeated));
+    EXPECT_EQ(visit(byPosition, 3), (Visits{0, 1, 2}));
     ASSERT_EQ(OperandOfItem(*repeated, &copy, 0, byId), kOk);
-    EXPECT_EQ(visit(byId, 3), (std::vector<uint32_t>{0, 0, 2}));  // no table: the first position
+    EXPECT_EQ(visit(byId, 3), (Visits{0, 0, 2}));
 }
 
-TEST_F(Walk, ACollapseUndoesItselfForFlatAndSelectedWalks) {
-    ItemObject* item = numberedItem("M", {{1, 2, 3}, {1, 2, 3, 4}});
-    auto sel = against(item, {{3, 1}, {4, 2}});
-    for (Structure* s : {static_cast<Structure*>(nullptr), sel.get()}) {
-        SCOPED_TRACE(s ? "selected" : "flat");
-        Operand op;
-        ASSERT_EQ(OperandOfItem(*item, s, 0, op), kOk);
-        uint32_t kind = op.kind, count = op.count;
-        {
-            AxisCollapse axis;
-            ASSERT_EQ(CollapseAxis(op, 1, axis), kOk);
-            EXPECT_EQ(op.kind, kSelectedOperand);
-            EXPECT_EQ(op.count, count / (s ? 2 : 4));
-            EXPECT_EQ(visit(op, 1), std::vector<uint32_t>{s ? 11u : 0u});
-        }
-        EXPECT_EQ(op.kind, kind);
-        EXPECT_EQ(op.count, count);
-        EXPECT_EQ(op.selection, s);
-    }
-    EXPECT_EQ(sel->dims[1].size, 2u);
-    EXPECT_EQ(sel->cells, 4u);
-}
-
-TEST_F(Walk, WhatCannotBeWalkedIsRefused) {
-    ItemObject* item = numberedItem("M", {{1, 2, 3}, {1, 2}});
-    Operand op, constant, none;
-    ASSERT_EQ(OperandOfItem(*item, nullptr, 0, op), kOk);
-    ASSERT_EQ(OperandOfConstant(kDoubleCellType, 1, constant), kOk);
-    AxisCollapse axis;
-    EXPECT_EQ(CollapseAxis(op, 2, axis), kRange);
-    EXPECT_EQ(CollapseAxis(constant, 0, axis), kUnsuited);
-    auto empty = against(item, {{}, {1, 2}});
-    ASSERT_EQ(OperandOfItem(*item, empty.get(), 0, none), kOk);
-    EXPECT_EQ(CollapseAxis(none, 0, axis), kRange);
-    EXPECT_EQ(op.count, 6u);
-
+TEST_F(Walk, SelectionsWithoutTheItemsIdsAreRefused) {
     // Selections built without the item's ids: another rank, or an id it lacks.
+    ItemObject* item = numberedItem("M", {{1, 2, 3}, {1, 2}});
     for (const std::vector<Ids>& dims : {std::vector<Ids>{{1}}, std::vector<Ids>{{1, 9}, {1}}}) {
         Structure s;
-        ASSERT_EQ(BuildFromSelection(test::selection(dims).get(), nullptr, s, 0, false), kOk);
+        ASSERT_EQ(BuildFromSelection(selection(dims).get(), nullptr, s, 0, false), kOk);
         Operand bad;
         ASSERT_EQ(OperandOfItem(*item, &s, 0, bad), kOk);
         uint32_t steps;
@@ -123,4 +67,4 @@ TEST_F(Walk, WhatCannotBeWalkedIsRefused) {
 }
 
 }  // namespace
-}  // namespace zrt
+}  // namespace zrt::test

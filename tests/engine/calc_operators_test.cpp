@@ -1,16 +1,12 @@
-// Every operator of both tables, on number and Boolean cells, through every operand form:
-// whole file items, whole memory items, flat buffers, selections that reorder the ids, and
-// constants. The expected values are written out by hand.
-#include <cmath>
+// Every operator of both tables, on number and Boolean cells, through whole items, and for the
+// first operator of each table through selections that reverse the ids. The expected values are
+// written out by hand.
 #include <limits>
 
 #include "engine_fixture.h"
 
-namespace zrt {
+namespace zrt::test {
 namespace {
-
-using test::Ids;
-using test::Numbers;
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 constexpr uint32_t N = 8, B = 1;  // cell kinds: numbers, bits
@@ -24,11 +20,8 @@ struct Case {
 const Case kThreeOperand[] = {
     {"add", N, N, N, {1, -2.5, 1e300, NaN}, {2, 0.5, 1e300, 1}, {3, -2, 2e300, NaN}},
     {"sub", N, N, N, {5, 0}, {3, 1e-300}, {2, -1e-300}},
-    {"mul", N, N, N, {2, -3}, {4, 0.5}, {8, -1.5}},
-    // by zero, 0/0, overflow, a subnormal operand: 0
-    {"div", N, N, N, {1, 6, 0, 1e300, 1}, {0, 3, 0, 1e-300, 1e-310}, {0, 2, 0, 0, 0}},
-    // domain, fine, pole, overflow: 0
-    {"pow", N, N, N, {-8, 2, 0, 10}, {0.5, 10, -1, 400}, {0, 1024, 0, 0}},
+    {"div", N, N, N, {1, 6, 0, 1e300, 1}, {0, 3, 0, 1e-300, 1e-310}, {0, 2, 0, 0, 0}},  // by 0, 0/0, overflow, subnormal
+    {"pow", N, N, N, {-8, 2, 0, 10}, {0.5, 10, -1, 400}, {0, 1024, 0, 0}},  // domain, fine, pole, overflow
     {"pct", N, N, N, {50, 200}, {10, 3}, {5, 6}},
     {"and", B, B, B, {1, 1, 0, 0}, {1, 0, 1, 0}, {1, 0, 0, 0}},
     {"or", B, B, B, {1, 1, 0, 0}, {1, 0, 1, 0}, {1, 1, 1, 0}},
@@ -48,106 +41,60 @@ const Case kThreeOperand[] = {
     {"lteqf", N, N, N, {1, 1, NaN, 2}, {2, 1, 1, 1}, {1, 1, 1, 0}},
     {"movif", N, B, N, {5, 6, 7}, {1, 0, 1}, {5, 0, 7}},
     {"movif", B, B, B, {1, 1, 0}, {1, 0, 1}, {1, 0, 0}},
-    {"movaud", N, N, N, {5, -6}, {3, 3}, {5, -6}},
 };
 
 const Case kTwoOperand[] = {
     {"mov", N, N, N, {1, 2}, {3, NaN}, {3, NaN}},
     {"mov", B, B, B, {0, 1}, {1, 0}, {1, 0}},
-    {"addto", N, N, N, {1, 1e300, 0.5}, {2, 1e300, -0.5}, {3, 2e300, 0}},
-    {"multo", N, N, N, {2, 3}, {4, -1}, {8, -3}},
     {"andto", B, B, B, {1, 1, 0, 0}, {1, 0, 1, 0}, {1, 0, 0, 0}},
     {"orto", B, B, B, {1, 1, 0, 0}, {1, 0, 1, 0}, {1, 1, 1, 0}},
-    // halves toward positive infinity; a step of 0 gives a NaN
-    {"roundto", N, N, N, {7.5, -7.5, 0.26, 3}, {5, 5, 0.1, 0}, {10, -5, 0.30000000000000004, NaN}},
+    {"roundto", N, N, N, {7.5, -7.5, 0.26, 3}, {5, 5, 0.1, 0}, {10, -5, 0.30000000000000004, NaN}},  // halves up; step 0: NaN
 };
 
 Numbers reversed(Numbers v) { return Numbers(v.rbegin(), v.rend()); }
 
-ArrayPtr valuesOf(uint32_t kind, const Numbers& v) {
-    if (kind == N) return test::numberVector(v);
-    std::vector<int> bits;
-    for (double d : v) bits.push_back(d != 0);
-    return test::boolVector(bits);
-}
+ArrayPtr valuesOf(uint32_t kind, const Numbers& v) { return kind == N ? numberVector(v) : boolVector(v); }
 
-ArrayPtr bufferOf(uint32_t kind, const Numbers& v) { return test::args(test::intScalar(int32_t(kind)), valuesOf(kind, v)); }
-
-void expectCells(const Numbers& got, const Numbers& want) {
-    ASSERT_EQ(got.size(), want.size());
-    for (size_t k = 0; k < want.size(); ++k) {
-        if (std::isnan(want[k])) EXPECT_TRUE(std::isnan(got[k])) << "cell " << k;
-        else EXPECT_EQ(got[k], want[k]) << "cell " << k;
-    }
-}
-
-class CalcOperators : public test::EngineTest {
+class CalcOperators : public EngineTest {
 protected:
-    // A file F with items A, B, T of the case's kinds, and a memory array F.M with the same.
-    void build(const Case& c) {
-        n = static_cast<uint32_t>(c.want.size());
-        Ids ids(n);
-        for (uint32_t k = 0; k < n; ++k) ids[k] = int32_t(k + 1);
-        backwards = Ids(ids.rbegin(), ids.rend());
-        newFileOfItems("F", {ids}, {{"A", c.aKind}, {"B", c.bKind}, {"T", c.tKind}});
-        newMemoryArray("F.M", {ids});
-        newMemoryItem("F.M.A", c.aKind, valuesOf(c.aKind, c.a));
-        newMemoryItem("F.M.B", c.bKind, valuesOf(c.bKind, c.b));
-        newMemoryItem("F.M.T", c.tKind, valuesOf(c.tKind, Numbers(n, 0)));
-        put("F.A", valuesOf(c.aKind, c.a));
-        put("F.B", valuesOf(c.bKind, c.b));
+    // Calc into M.T, set first to before (a two-operand operator's a) or to zeros; the operands
+    // a (three-operand operators only) and b.
+    void expectCalc(const Case& c, bool two, ArrayPtr t, ArrayPtr a, ArrayPtr b, const Numbers& before,
+                    const Numbers& want) {
+        put("M.T", valuesOf(c.tKind, two ? before : Numbers(want.size(), 0)));
+        ArrayPtr arg = two ? args(chars(c.op), std::move(t), std::move(b))
+                           : args(chars(c.op), std::move(t), std::move(a), std::move(b));
+        ASSERT_EQ(codeOfCall(Calc, std::move(arg)), 0);
+        expectCells(get("M.T"), want);
     }
-    // Calc into target, set first to before (a two-operand operator's a) or to zeros; the
-    // operands a (three-operand operators only) and b.
-    void expectCalc(const Case& c, bool two, const std::string& target, ArrayPtr t, ArrayPtr a,
-                    ArrayPtr b, const Numbers& before, const Numbers& want) {
-        put(target, valuesOf(c.tKind, two ? before : Numbers(n, 0)));
-        ArrayPtr arg = two ? test::args(test::chars(c.op), std::move(t), std::move(b))
-                           : test::args(test::chars(c.op), std::move(t), std::move(a), std::move(b));
-        ASSERT_EQ(test::codeOfCall(Calc, std::move(arg)), 0);
-        expectCells(get(target), want);
-    }
-    uint32_t n = 0;
-    Ids backwards;
 };
 
-TEST_F(CalcOperators, BothTablesOverEveryOperandForm) {
-    using test::through;
-    using test::whole;
-    for (bool two : {false, true})
-        for (const Case& c : two ? std::vector<Case>(std::begin(kTwoOperand), std::end(kTwoOperand))
-                                 : std::vector<Case>(std::begin(kThreeOperand), std::end(kThreeOperand))) {
+TEST_F(CalcOperators, BothTables) {
+    for (bool two : {false, true}) {
+        const Case* first = two ? std::begin(kTwoOperand) : std::begin(kThreeOperand);
+        const Case* last = two ? std::end(kTwoOperand) : std::end(kThreeOperand);
+        for (const Case* p = first; p != last; ++p) {
+            const Case& c = *p;
             SCOPED_TRACE(c.op);
-            build(c);
-            {
-                SCOPED_TRACE("whole file items");
-                expectCalc(c, two, "F.T", whole("F.T"), whole("F.A"), whole("F.B"), c.a, c.want);
+            Ids ids = oneTo(int32_t(c.want.size())), backwards(ids.rbegin(), ids.rend());
+            newMemoryArray("M", {ids});
+            newMemoryItem("M.A", c.aKind, valuesOf(c.aKind, c.a));
+            newMemoryItem("M.B", c.bKind, valuesOf(c.bKind, c.b));
+            newMemoryItem("M.T", c.tKind, valuesOf(c.tKind, c.a));
+            expectCalc(c, two, whole("M.T"), whole("M.A"), whole("M.B"), c.a, c.want);
+            if (p == first) {
+                SCOPED_TRACE("target, then sources, through selections that reverse the ids");
+                expectCalc(c, two, through("M.T", {backwards}), whole("M.A"), whole("M.B"), reversed(c.a),
+                           reversed(c.want));
+                put("M.A", valuesOf(c.aKind, reversed(c.a)));
+                put("M.B", valuesOf(c.bKind, reversed(c.b)));
+                expectCalc(c, two, whole("M.T"), through("M.A", {backwards}), through("M.B", {backwards}), c.a,
+                           c.want);
             }
-            {
-                SCOPED_TRACE("whole memory items, flat buffers");
-                expectCalc(c, two, "F.M.T", whole("F.M.T"), whole("F.M.A"), whole("F.M.B"), c.a, c.want);
-                expectCalc(c, two, "F.T", whole("F.T"), bufferOf(c.aKind, c.a), bufferOf(c.bKind, c.b), c.a, c.want);
-            }
-            {
-                SCOPED_TRACE("target through a selection that reverses the ids");
-                expectCalc(c, two, "F.T", through("F.T", {backwards}), whole("F.M.A"), whole("F.M.B"),
-                           reversed(c.a), reversed(c.want));
-            }
-            {
-                SCOPED_TRACE("sources through selections that reverse the ids");
-                put("F.A", valuesOf(c.aKind, reversed(c.a)));
-                put("F.B", valuesOf(c.bKind, reversed(c.b)));
-                expectCalc(c, two, "F.T", whole("F.T"), through("F.A", {backwards}),
-                           through("F.B", {backwards}), c.a, c.want);
-            }
-            for (uint32_t k = 0; k < n; ++k) {
-                SCOPED_TRACE("constants, pair " + std::to_string(k));
-                expectCalc(c, two, "F.M.T", whole("F.M.T"), test::doubles({double(c.aKind), c.a[k]}),
-                           test::doubles({double(c.bKind), c.b[k]}), Numbers(n, c.a[k]), Numbers(n, c.want[k]));
-            }
-            ASSERT_EQ(test::codeOfCall(Close, test::args(test::chars("F"))), 0);
+            close("M");
         }
+    }
 }
 
 }  // namespace
-}  // namespace zrt
+}  // namespace zrt::test

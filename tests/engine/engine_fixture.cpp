@@ -1,11 +1,8 @@
 #include "engine_fixture.h"
 
+#include <cmath>
 #include <cstring>
-
-#include "arrayfile/file_layer.h"
-#include "arrayfile/item_flags.h"
-#include "arrayfile/objects.h"
-#include "platform/platform.h"
+#include <numeric>
 
 namespace zrt::test {
 
@@ -16,7 +13,7 @@ ArrayPtr numberVector(const Numbers& values) {
     return a;
 }
 
-ArrayPtr boolVector(const std::vector<int>& values) {
+ArrayPtr boolVector(const Numbers& values) {
     uint32_t n = static_cast<uint32_t>(values.size());
     ArrayPtr a(AllocArray(kBool, 1, &n));
     std::memset(dataOf(a.get()), 0, (n + 7) / 8);
@@ -26,12 +23,14 @@ ArrayPtr boolVector(const std::vector<int>& values) {
 
 ArrayPtr selection(const std::vector<Ids>& dims) {
     std::vector<ArrayPtr> items;
-    for (const Ids& d : dims) {
-        uint32_t n = static_cast<uint32_t>(d.size());
-        items.emplace_back(AllocArray(kInt32, 1, &n));
-        if (n) std::memcpy(dataOf(items.back().get()), d.data(), 4 * size_t(n));
-    }
+    for (const Ids& d : dims) items.push_back(numberVector(Numbers(d.begin(), d.end())));  // whole numbers are ids
     return nested(std::move(items));
+}
+
+Ids oneTo(int32_t n) {
+    Ids ids(static_cast<size_t>(n));
+    std::iota(ids.begin(), ids.end(), 1);
+    return ids;
 }
 
 int32_t codeOfCall(APLArray* (*exportFn)(APLArray*), ArrayPtr arg) {
@@ -46,69 +45,28 @@ Numbers answerOfCall(APLArray* (*exportFn)(APLArray*), ArrayPtr arg, int32_t& co
     return value ? numbersOf(value) : Numbers{};
 }
 
+void expectCells(const Numbers& got, const Numbers& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t k = 0; k < want.size(); ++k)
+        EXPECT_TRUE(got[k] == want[k] || (std::isnan(got[k]) && std::isnan(want[k]))) << "cell " << k << ": " << got[k];
+}
+
 void EngineTest::SetUp() {
     env_.writeIdentityTranslation();
     ASSERT_EQ(env_.init(), 0u);
 }
 
-namespace {
-
-ArrayPtr descriptors(uint32_t rank) {
-    std::vector<ArrayPtr> items;
-    for (uint32_t i = 0; i < rank; ++i)
-        items.push_back(args(chars("D" + std::to_string(i)), intScalar(0), intScalar(0)));
-    return nested(std::move(items));
-}
-
-ArrayPtr fileDescriptor() { return args(args(chars("F"), intScalar(0), intScalar(0))); }
-
-}  // namespace
-
 void EngineTest::newFile(const std::string& name, const std::vector<Ids>& dims,
                          const std::vector<std::string>& items) {
-    std::vector<ArrayPtr> names;
+    std::vector<ArrayPtr> descriptors, names;
+    for (size_t i = 0; i < dims.size(); ++i)
+        descriptors.push_back(args(chars("D" + std::to_string(i)), intScalar(0), intScalar(0)));
     for (const std::string& n : items) names.push_back(chars(n));
-    ArrayPtr file = chars(path(name + ".arr"));
-    ArrayPtr arg = items.empty()
-        ? args(chars(name), intScalar(2), intScalar(0), std::move(file), selection(dims),
-               fileDescriptor(), descriptors(uint32_t(dims.size())))
-        : args(chars(name), intScalar(2), intScalar(0), std::move(file), selection(dims),
-               fileDescriptor(), descriptors(uint32_t(dims.size())), nested(std::move(names)));
-    ASSERT_EQ(codeOfCall(New, std::move(arg)), 0) << name;
-}
-
-void EngineTest::newFileOfItems(const std::string& name, const std::vector<Ids>& dims,
-                                const std::vector<ItemKind>& items) {
-    std::string file = path(name + ".arr");
-    {
-        ArrayFileObject f;
-        ASSERT_EQ(BuildFromSelection(selection(dims).get(), nullptr, f.structure, 0, false), kOk);
-        MakeItem(&f, "Data", kInFile | kDoubleCells);
-        for (const ItemKind& item : items) MakeItem(&f, item.name, kInFile | item.flags);
-        FilePlan plan;
-        ASSERT_EQ(PlanFileCreate(f, fileDescriptor().get(),
-                                 descriptors(static_cast<uint32_t>(dims.size())).get(), plan),
-                  kOk);
-        ASSERT_EQ(platform::File::open(file, platform::kReadWrite, platform::kShareReadWrite,
-                                       platform::Disposition::CreateAlways, f.file),
-                  platform::kOk);
-        ASSERT_EQ(FileCreate(f, plan), kOk);
-    }
-    ASSERT_EQ(codeOfCall(New, args(chars(name), intScalar(2), intScalar(1), chars(file))), 0);
-}
-
-void EngineTest::newMemoryArray(const std::string& name, const std::vector<Ids>& dims) {
-    ASSERT_EQ(codeOfCall(New, args(chars(name), intScalar(3), selection(dims))), 0) << name;
-}
-
-void EngineTest::newMemoryItem(const std::string& name, uint32_t flags, ArrayPtr values) {
-    ASSERT_EQ(codeOfCall(New, args(chars(name), intScalar(4), intScalar(int32_t(flags)),
-                                     std::move(values))), 0)
+    ASSERT_EQ(codeOfCall(New, args(chars(name), intScalar(2), intScalar(0), chars(path(name + ".arr")),
+                                   selection(dims), args(args(chars("F"), intScalar(0), intScalar(0))),
+                                   nested(std::move(descriptors)), nested(std::move(names)))),
+              0)
         << name;
-}
-
-void EngineTest::put(const std::string& item, ArrayPtr values) {
-    ASSERT_EQ(codeOfCall(Put, args(chars(item), std::move(values))), 0) << item;
 }
 
 Numbers EngineTest::get(const std::string& item) {
