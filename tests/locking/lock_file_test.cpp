@@ -16,7 +16,7 @@ TEST(OpenLockFile, ABusyFileIsTriedRetryLockTimes) {
     LockingWorld world;  // retryLock 3
     test::ChildProcess holder = world.start("h", {"holdfile locks.log", "signal held", "hold"});
     ASSERT_TRUE(world.waitFor("h", "held"));
-    ASSERT_EQ(world.results("h").at(0), "0");
+    ASSERT_EQ(world.result("h", 0), "0");
     platform::File file;
     EXPECT_EQ(OpenLockFile("locks.log", file, world.root()), kLockFileOpen);
     EXPECT_FALSE(file.isOpen());
