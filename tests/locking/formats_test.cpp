@@ -23,17 +23,12 @@ TEST(Records, FieldsAreLittleEndianAtTheirOffsetsAndRoundTrip) {
     const std::string user = std::string("\x34\x12\0\0\xD0\xC0\xB0\xA0\7\0\0\0\x08\0\0\0Ann", 19) +
                              std::string(kUserRecordSize - 19, '\0');
     EXPECT_EQ(text(EncodeUser(UserEntry{0x1234, 0xA0B0C0D0, 7, 8, "Ann"})), user);
-    UserEntry u = DecodeUser(reinterpret_cast<const uint8_t*>(user.data()));
-    EXPECT_EQ(u.processId, 0xA0B0C0D0u);
-    EXPECT_EQ(u.name, "Ann");
+    EXPECT_EQ(text(EncodeUser(DecodeUser(reinterpret_cast<const uint8_t*>(user.data())))), user);
 
     const std::string lock = "Budget" + std::string(26, '\0') +
                              std::string("\xFD\xFF\xFF\xFF\x90\xEE\xFE\xFF\2\0\0\0\x15\0\0\0", 16);
     EXPECT_EQ(text(EncodeLock(LockEntry{"Budget", -3, -70000, 2, 0x15})), lock);
-    LockEntry l = DecodeLock(reinterpret_cast<const uint8_t*>(lock.data()));
-    EXPECT_EQ(l.name, "Budget");
-    EXPECT_EQ(l.dt, -70000);
-    EXPECT_EQ(l.mode, 0x15u);
+    EXPECT_EQ(text(EncodeLock(DecodeLock(reinterpret_cast<const uint8_t*>(lock.data())))), lock);
 
     // The free patterns.
     EXPECT_EQ(text(EncodeUser(ClearUserRecord())),

@@ -7,7 +7,6 @@
 #include <sstream>
 #include <thread>
 
-#include "frame/log.h"
 #include "locking/conflicts.h"
 #include "locking/record_io.h"
 #include "zrt32.h"
@@ -76,8 +75,6 @@ void LockingWorld::writeIni(const WorldOptions& o) {
                                      "\nLogins=" + o.logins + "\nLocks=" + o.locks + "\n");
 }
 
-RootObject& LockingWorld::root() const { return *CurrentRoot(); }
-
 UserEntry LockingWorld::user(int32_t slot) const {
     std::string bytes = readFile(file("Users.log"));
     size_t at = size_t(slot) * kUserRecordSize;
@@ -93,25 +90,6 @@ std::vector<LockEntry> LockingWorld::locks(const std::string& name) const {
     return out;
 }
 
-ChildProcess LockingWorld::start(const std::string& name,
-                                 const std::vector<std::string>& commands) {
-    std::vector<std::string> args{name};
-    args.insert(args.end(), commands.begin(), commands.end());
-    return ChildProcess::start("locker", args);
-}
-
-bool LockingWorld::waitFor(const std::string& name, const std::string& what) const {
-    return waitForFile(file(name + "." + what), 60000);
-}
-
-std::string LockingWorld::result(const std::string& name, size_t k) const {
-    std::istringstream in(readFile(file(name + ".out")));
-    std::string line;
-    for (size_t n = 0; n <= k; ++n)
-        if (!std::getline(in, line)) return "";
-    return line;
-}
-
 int32_t logIn(const char* name) {
     int32_t slot = -1;
     EXPECT_EQ(LogIn(0, &slot, name), 0u) << name;
@@ -123,13 +101,6 @@ std::string nameInLockFile(uint32_t number, const std::string& prefix) {
         std::string name = prefix + std::to_string(k);
         if (LockFileNo(name.c_str(), 1, 1) == number) return name;
     }
-}
-
-int countLogLines(const std::string& text) {
-    std::istringstream in(readFile(kLogFileName));
-    int n = 0;
-    for (std::string line; std::getline(in, line);) n += line.find(text) != std::string::npos;
-    return n;
 }
 
 }  // namespace zrt::test

@@ -31,7 +31,7 @@ public:
     std::string file(const std::string& name) const { return env_.file(name); }
     // Rewrites the initialisation file, read again at every LogIn.
     void writeIni(const WorldOptions& options);
-    RootObject& root() const;
+    RootObject& root() const { return *CurrentRoot(); }
     // The record of a slot in Users.log (a free one when the file is shorter).
     UserEntry user(int32_t slot) const;
     // The records of a lock file.
@@ -39,11 +39,16 @@ public:
 
     // A child that runs commands one after the other (see locking_world.cpp) and writes one
     // result line per command to "<name>.out".
-    ChildProcess start(const std::string& name, const std::vector<std::string>& commands);
+    ChildProcess start(const std::string& name, std::vector<std::string> commands) {
+        commands.insert(commands.begin(), name);
+        return ChildProcess::start("locker", commands);
+    }
     // Waits for the child's signal file "<name>.<what>".
-    bool waitFor(const std::string& name, const std::string& what) const;
-    // The child's result line k, "" when there is none.
-    std::string result(const std::string& name, size_t k) const;
+    bool waitFor(const std::string& name, const std::string& what) const {
+        return waitForFile(file(name + "." + what), 60000);
+    }
+    // The child's result lines so far.
+    std::string output(const std::string& name) const { return readFile(file(name + ".out")); }
 
 private:
     LibraryEnv env_;
@@ -54,8 +59,5 @@ int32_t logIn(const char* name);
 
 // An NLD name whose lock file among the twenty, with library 1 and dt 1, is the one asked for.
 std::string nameInLockFile(uint32_t number, const std::string& prefix = "N");
-
-// The lines of the log (aplsrv.log) that contain text.
-int countLogLines(const std::string& text);
 
 }  // namespace zrt::test
