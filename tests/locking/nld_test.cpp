@@ -2,9 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstring>
 
-#include "locking/formats.h"
 #include "locking/lock_codes.h"
 #include "locking_world.h"
 #include "zrt32.h"
@@ -13,7 +11,6 @@ namespace zrt {
 namespace {
 
 using test::LockingWorld;
-using test::WorldOptions;
 
 struct Locked {
     Code code;
@@ -21,64 +18,35 @@ struct Locked {
     std::string user;
 };
 
-Locked lock(const std::string& name, uint32_t mode, int32_t lib = 1, int32_t dt = 1) {
+Locked lock(const std::string& name, uint32_t mode) {
     Locked r{0, -7, ""};
-    char user[kUserNameSize];
-    std::memset(user, '?', sizeof user);
-    user[sizeof user - 1] = 0;
-    r.code = LockNLD(name.c_str(), lib, dt, mode, &r.value, user);
+    char user[kUserNameSize] = "?";
+    r.code = LockNLD(name.c_str(), 1, 1, mode, &r.value, user);
     r.user = user;
     return r;
 }
 
-int32_t logIn(const char* name) {
-    int32_t slot = -1;
-    EXPECT_EQ(LogIn(0, &slot, name), kOk);
-    return slot;
-}
-
-TEST(LockNLD, ConflictsWithAnotherProcessByModeNameAndDt) {
+// Which modes conflict is tested in conflicts_test.cpp; here the files and processes matter.
+TEST(LockNLD, ConflictsWithAnotherProcessNamingItsHolder) {
     LockingWorld world;
-    // Sales: uses the first way and denies it; Costs: uses the second way.
-    test::ChildProcess kid = world.start(
-        "k", {"login Kid", "lock Sales 1 1 5", "lock Costs 1 1 2", "signal in", "hold"});
+    test::ChildProcess kid =
+        world.start("k", {"login Kid", "lock Sales 1 1 5", "signal in", "hold"});
     ASSERT_TRUE(world.waitFor("k", "in"));
-    ASSERT_EQ(world.results("k").at(2), "0 2 Kid");
-    logIn("Me");
-    struct Case {
-        const char* name;
-        uint32_t mode;
-        int32_t dt;
-        bool conflict;
-    };
-    // The whole table of modes is in conflicts_test.cpp; here the files and processes matter.
-    const Case cases[] = {
-        {"Sales", 1, 1, true},   // our use meets its denial
-        {"Costs", 8, 1, true},   // our denial meets its use
-        {"Costs", 5, 1, false},  {"Sales", 2, 1, false}, {"Sales", 0, 1, false},
-        {"SALES", 5, 1, false},  // names are compared with their case
-        {"Sales", 5, 2, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.name) + " mode " + std::to_string(c.mode));
-        Locked r = lock(c.name, c.mode, 1, c.dt);
-        if (c.conflict) {
-            EXPECT_EQ(r.code, kConflict);
-            EXPECT_EQ(r.value, int32_t(Crc16Key("Kid")));
-            EXPECT_EQ(r.user, "Kid");
-        } else {
-            ASSERT_EQ(r.code, kOk);
-            EXPECT_EQ(r.user, "Me");
-            EXPECT_EQ(ReleaseNLD(r.value), kOk);
-        }
-    }
+    ASSERT_EQ(world.output("k"), "0 0\n0 1 Kid\n");
+    test::logIn("Me");
+    Locked r = lock("Sales", 1);
+    EXPECT_EQ(r.code, kConflict);
+    EXPECT_EQ(r.value, int32_t(Crc16Key("Kid")));
+    EXPECT_EQ(r.user, "Kid");
+    r = lock("Sales", 2);
+    EXPECT_EQ(r.code, kOk);
+    EXPECT_EQ(r.value, 2);
+    EXPECT_EQ(r.user, "Me");
 }
 
 TEST(LockNLD, ADeadUsersLockGivesWayAfterItsLoginIsCleared) {
-    WorldOptions options;
-    options.multipleLocks = true;
-    LockingWorld world(options);
-    ASSERT_EQ(logIn("Me"), 0);
+    LockingWorld world({.multipleLocks = true});
+    ASSERT_EQ(test::logIn("Me"), 0);
     const std::string x = test::nameInLockFile(2, "X"), w = test::nameInLockFile(9, "W");
     test::ChildProcess kid = world.start(
         "k", {"login Kid", "lock " + x + " 1 1 5", "lock " + w + " 1 1 5", "signal in", "hold"});
@@ -90,85 +58,53 @@ TEST(LockNLD, ADeadUsersLockGivesWayAfterItsLoginIsCleared) {
     Locked mine = lock(x, 1);
     ASSERT_EQ(mine.code, kOk);
     EXPECT_EQ(mine.value, 20000001);  // the dead lock's record, freed and reused
-    EXPECT_EQ(test::locksIn(world.file("locks.log.09")).at(0).owner, kFree);
-    EXPECT_EQ(test::userIn(world.file("Users.log"), 1).key, kFree);
+    EXPECT_EQ(world.locks("locks.log.09").at(0).owner, kFree);
+    EXPECT_EQ(world.user(1).key, kFree);
     EXPECT_FALSE(test::exists(world.file("USR00001.LOG")));
-    EXPECT_EQ(test::locksIn(world.file("locks.log.02")).at(0).owner, 0u);
 }
 
 TEST(LockNLD, HandlesCarryTheLockFileNumber) {
-    WorldOptions options;
-    options.multipleLocks = true;
-    LockingWorld world(options);
-    logIn("Ann");
+    LockingWorld world({.multipleLocks = true});
+    test::logIn("Ann");
     Locked r = lock(test::nameInLockFile(7), 1);
     ASSERT_EQ(r.code, kOk);
     EXPECT_EQ(r.value, 70000001);
-    EXPECT_EQ(test::locksIn(world.file("locks.log.07")).size(), 1u);
-    EXPECT_FALSE(test::exists(world.file("locks.log")));
     EXPECT_EQ(ReleaseNLD(70000001), kOk);
-    EXPECT_EQ(test::locksIn(world.file("locks.log.07")).at(0).owner, kFree);
+    EXPECT_EQ(world.locks("locks.log.07").at(0).owner, kFree);
     EXPECT_EQ(ReleaseNLD(200000001), kShortRead);  // there is no file 20
     EXPECT_EQ(ReleaseNLD(-70000001), kShortRead);
 }
 
-TEST(ReleaseNLD, FreeRecordsAndHandlesOutsideTheFileChangeNothing) {
-    LockingWorld world;
-    logIn("Ann");
-    ASSERT_EQ(lock("A", 1).code, kOk);
-    ASSERT_EQ(lock("B", 1).code, kOk);
-    ASSERT_EQ(ReleaseNLD(1), kOk);
-    const std::string before = test::readFile(world.file("locks.log"));
-    const std::pair<int32_t, Code> cases[] = {
-        {1, kCannotSeek},  // free: its owner has no users-file position
-        {3, kShortRead},
-        {-5, kCannotSeek},
-        {INT32_MIN, kCannotSeek},
-    };
-    for (auto [handle, code] : cases) EXPECT_EQ(ReleaseNLD(handle), code) << handle;
-    EXPECT_EQ(test::readFile(world.file("locks.log")), before);
-}
-
 TEST(LockNLD, ALostLoginExplainsAnyFailure) {
     LockingWorld world;
-    int32_t slot = logIn("Ann");
+    ASSERT_EQ(test::logIn("Ann"), 0);
     ASSERT_EQ(lock("Budget", 5).code, kOk);
     ASSERT_EQ(lock("Budget", 5).code, kConflict);
     ASSERT_EQ(ReleaseNLD(5), kShortRead);
-    test::writeFile(world.file("USR0000" + std::to_string(slot) + ".LOG"), "\x01\x02\x03\x04");
+    test::writeFile(world.file("USR00000.LOG"), "\x01\x02\x03\x04");
     EXPECT_EQ(lock("Budget", 5).code, kLoginLost);
     EXPECT_EQ(ReleaseNLD(5), kLoginLost);
     EXPECT_EQ(lock("Other", 5).code, kOk);  // what succeeds is not explained away
 }
 
-TEST(LockNLD, NotLoggedInAfterAnotherProcessLoggedUsOut) {
-    LockingWorld world;
-    int32_t mine = logIn("Me");
-    test::ChildProcess admin = world.start("k", {"login Admin", "logout " + std::to_string(mine)});
-    ASSERT_EQ(admin.wait(), 0);
-    ASSERT_EQ(world.results("k").at(1), "0");
-    EXPECT_EQ(lock("A", 1).code, kNotLoggedIn);  // our record is gone
-    EXPECT_FALSE(world.root().locking.usersFile.isOpen());
-    EXPECT_EQ(lock("A", 1).code, kShortRead);
-}
-
-TEST(LockNLD, RefusesOverlongNamesBeforeTouchingAnyFile) {
+TEST(LockNLD, BadArgumentsChangeNoFile) {
     LockingWorld world;
     int32_t value = 42;
     EXPECT_EQ(LockNLD(std::string(32, 'n').c_str(), 1, 1, 5, &value, nullptr), kRange);
     EXPECT_EQ(LockNLD(nullptr, 1, 1, 5, &value, nullptr), kBadType);
     EXPECT_EQ(value, 42);
     EXPECT_FALSE(test::exists(world.file("locks.log")));
-
-    logIn("Ann");
-    const std::string longest(31, 'm');
-    ASSERT_EQ(lock(longest, 5).code, kOk);
-    EXPECT_EQ(test::locksIn(world.file("locks.log")).at(0).name, longest);
+    test::logIn("Ann");
+    ASSERT_EQ(lock(std::string(31, 'm'), 5).code, kOk);
+    EXPECT_EQ(world.locks().at(0).name, std::string(31, 'm'));
+    const std::string before = test::readFile(world.file("locks.log"));
+    EXPECT_EQ(ReleaseNLD(INT32_MIN), kCannotSeek);
+    EXPECT_EQ(test::readFile(world.file("locks.log")), before);
 }
 
 TEST(LockNLD, DamagedLockFilesAreLeftForLogInToClean) {
     LockingWorld world;  // four slots
-    logIn("Ann");
+    test::logIn("Ann");
     test::writeFile(world.file("locks.log"), std::string(50, 'x'));
     EXPECT_EQ(lock("A", 1).code, kBadFileSize);
     EXPECT_EQ(ReleaseNLD(1), kBadFileSize);
@@ -178,7 +114,7 @@ TEST(LockNLD, DamagedLockFilesAreLeftForLogInToClean) {
     test::writeFile(world.file("locks.log"), std::string(stray.begin(), stray.end()));
     EXPECT_EQ(lock("Sales", 1).code, kShortRead);  // the holder has no record
     EXPECT_EQ(ReleaseNLD(1), kShortRead);
-    EXPECT_EQ(test::locksIn(world.file("locks.log")).at(0).owner, 99u);
+    EXPECT_EQ(world.locks().at(0).owner, 99u);
     test::ChildProcess other = world.start("k", {"login Bob"});  // its clean-up frees the record
     ASSERT_EQ(other.wait(), 0);
     EXPECT_EQ(lock("Sales", 1).code, kOk);

@@ -17,7 +17,6 @@
 #include <thread>
 
 #include "locking/conflicts.h"
-#include "locking/formats.h"
 #include "locking/liveness.h"
 #include "locking/lock_codes.h"
 #include "locking/record_io.h"
@@ -27,10 +26,10 @@
 namespace zrt {
 namespace {
 
-using Clock = std::chrono::steady_clock;  // one clock for all processes of the machine
-
+// The steady clock: one clock for all processes of the machine.
 int64_t nowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
@@ -38,8 +37,6 @@ uint32_t envNumber(const char* name, uint32_t fallback) {
     const char* v = std::getenv(name);
     return v && *v ? uint32_t(std::strtoul(v, nullptr, 10)) : fallback;
 }
-
-// ---- The worker ------------------------------------------------------------------------------
 
 // A worker's journal, one line per event, each written at once (a kill never leaves half a
 // line but the last): L time handle name dt mode (locked), R time handle (about to release),
@@ -81,8 +78,7 @@ struct Worker {
         const char* name = names[pick(3)];
         int32_t dt = int32_t(pick(2)), handle = 0;
         uint32_t mode = modes[pick(std::size(modes))];
-        char user[kUserNameSize];
-        uint32_t code = LockNLD(name, 1, dt, mode, &handle, user);
+        uint32_t code = LockNLD(name, 1, dt, mode, &handle, nullptr);
         if (code == kOk) {
             note("L", nowNs(), handle, name, dt, mode);
             held.push_back(handle);
@@ -128,8 +124,6 @@ ZRT_CHILD_ROLE(stress) {
     return w.slot >= 0 && !w.logOut() ? 5 : 0;
 }
 
-// ---- The test -------------------------------------------------------------------------------
-
 struct Interval {
     std::string worker;
     LockEntry lock;
@@ -139,16 +133,14 @@ struct Interval {
 struct Run {
     std::string name;
     test::ChildProcess process;
-    bool killed = false;
-    int64_t killedAt = 0;
+    int64_t killedAt = 0;  // 0: never killed
 };
 
 // The intervals during which the worker certainly held each of its locks: from the return of
 // LockNLD to the call of ReleaseNLD or LogOut, or to its kill. A release that the busy lock
 // file refused ends the interval early, which only makes the check more lenient.
-void readJournal(const test::LockingWorld& world, const Run& run, std::vector<Interval>& out,
+void readJournal(const std::string& journal, const Run& run, std::vector<Interval>& out,
                  std::vector<std::string>& errors) {
-    const std::string journal = test::readFile(world.file(run.name + ".journal"));
     std::istringstream in(journal);
     std::map<int32_t, Interval> open;
     bool loggedOut = false;
@@ -157,55 +149,44 @@ void readJournal(const test::LockingWorld& world, const Run& run, std::vector<In
         std::string kind;
         int64_t t = 0;
         int32_t handle = 0;
+        Interval i{run.name, LockEntry{"", 1, 0, 0, 0}, 0, 0};
         w >> kind;
-        if (kind == "L") {
-            Interval i{run.name, {}, 0, 0};
-            i.lock.library = 1;
-            w >> i.from >> handle >> i.lock.name >> i.lock.dt >> i.lock.mode;
-            if (w) open[handle] = i;
+        if (kind == "L" && w >> i.from >> handle >> i.lock.name >> i.lock.dt >> i.lock.mode) {
+            open[handle] = i;
             loggedOut = false;
         } else if (kind == "R" || kind == "O") {
             w >> t >> handle;
             for (auto it = open.begin(); it != open.end();) {
                 if (kind == "R" && it->first != handle) {
                     ++it;
-                    continue;
+                } else {
+                    out.push_back(Interval{run.name, it->second.lock, it->second.from, t});
+                    it = open.erase(it);
                 }
-                it->second.to = t;
-                out.push_back(it->second);
-                it = open.erase(it);
             }
             loggedOut = kind == "O";
         } else if (kind == "E") {
             errors.push_back(run.name + ": " + line);
         }
     }
-    for (auto& [handle, i] : open) {
-        i.to = run.killedAt;
-        out.push_back(i);
-    }
-    if (!run.killed && !loggedOut) errors.push_back(run.name + ": did not log out: " + journal);
+    for (auto& [handle, i] : open) out.push_back(Interval{i.worker, i.lock, i.from, run.killedAt});
+    if (!run.killedAt && !loggedOut) errors.push_back(run.name + ": did not log out: " + journal);
 }
 
 void runStress(bool multipleLocks, uint32_t processes, uint32_t milliseconds) {
-    test::WorldOptions options;
-    options.maxUsers = processes;
-    options.multipleLocks = multipleLocks;
-    options.retryLock = 20;
-    options.debugMask = 0;
-    test::LockingWorld world(options);
+    test::LockingWorld world(
+        {.maxUsers = processes, .multipleLocks = multipleLocks, .retryLock = 20, .debugMask = 0});
     int64_t deadline = 0;
     std::mt19937 random(12345 + multipleLocks);
     std::vector<Run> runs;
     std::vector<size_t> live;
     auto start = [&] {
-        Run r;
-        r.name = "w" + std::to_string(runs.size());
+        std::string name = "w" + std::to_string(runs.size());
         int64_t left = deadline ? (deadline - nowNs()) / 1000000 : milliseconds;
         std::string ms = std::to_string(std::max<int64_t>(left, 1));
-        r.process = test::ChildProcess::start("stress", {r.name, ms, std::to_string(random())});
         live.push_back(runs.size());
-        runs.push_back(std::move(r));
+        runs.push_back(
+            {name, test::ChildProcess::start("stress", {name, ms, std::to_string(random())})});
     };
     for (uint32_t k = 0; k < processes; ++k) start();
     for (const Run& r : runs) ASSERT_TRUE(test::waitForFile(world.file(r.name + ".ready"), 60000));
@@ -217,20 +198,16 @@ void runStress(bool multipleLocks, uint32_t processes, uint32_t milliseconds) {
         Run& r = runs[live[victim]];
         r.killedAt = nowNs();  // alive until at least this moment
         r.process.kill();
-        r.killed = true;
         live.erase(live.begin() + victim);
         start();
     }
-    for (Run& r : runs) {
-        int status = r.process.wait();
-        if (!r.killed) {
-            EXPECT_EQ(status, 0) << r.name;
-        }
-    }
-
     std::vector<Interval> intervals;
     std::vector<std::string> errors;
-    for (const Run& r : runs) readJournal(world, r, intervals, errors);
+    for (Run& r : runs) {
+        int status = r.process.wait();
+        EXPECT_TRUE(r.killedAt || status == 0) << r.name << " ended with " << status;
+        readJournal(test::readFile(world.file(r.name + ".journal")), r, intervals, errors);
+    }
     for (const std::string& e : errors) ADD_FAILURE() << e;
     size_t conflicts = 0;
     for (size_t a = 0; a < intervals.size(); ++a)
