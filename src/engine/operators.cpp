@@ -46,8 +46,11 @@ double divide(double a, double b) {
     return vetoed(a, b, kDivideFaults, [](double x, double y) { return x / y; });
 }
 
+// Some C libraries (MinGW's among them) give a NaN or an infinity for a math error without
+// raising its flag; from finite operands either one is such an error.
 double power(double a, double b) {
-    return vetoed(a, b, kPowerFaults, [](double x, double y) { return std::pow(x, y); });
+    double r = vetoed(a, b, kPowerFaults, [](double x, double y) { return std::pow(x, y); });
+    return std::isfinite(r) || !std::isfinite(a) || !std::isfinite(b) ? r : 0;
 }
 
 // ---- two-operand routines
