@@ -14,8 +14,8 @@ Code ActRenameFile(ArrayFileObject& file, const std::string& newPath) {
     {
         // The file is held open while the new path is cleared: should the new path name the
         // file itself, the delete then fails (an open file cannot be deleted) and the move
-        // below reports the clash, instead of the file being deleted out from under its own
-        // rename. A file that cannot be opened is not cleared for: the move fails anyway.
+        // below leaves it where it is, instead of the file being deleted out from under its
+        // own rename. A file that cannot be opened is not cleared for: the move fails anyway.
         File held;
         if (File::open(file.path, kRead, kShareReadWrite, Disposition::OpenExisting, held) == kOk)
             deleteFile(newPath);  // a file that stays is reported by the move

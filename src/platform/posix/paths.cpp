@@ -70,10 +70,16 @@ SysError deleteFile(const std::string& path) {
     });
 }
 
+// A move onto the file's own name, however spelled, succeeds and changes nothing, as on
+// Windows; an open file refuses it all the same.
 SysError moveFile(const std::string& oldPath, const std::string& newPath) {
-    struct stat st;
+    struct stat st, target;
     if (lstat(oldPath.c_str(), &st) != 0) return pathErrorOf(errno, oldPath);
-    return posix::whenNotOpen(oldPath, [&]() { return renameNoReplace(oldPath, newPath); });
+    bool itself = lstat(newPath.c_str(), &target) == 0 && target.st_dev == st.st_dev &&
+                  target.st_ino == st.st_ino;
+    return posix::whenNotOpen(oldPath, [&]() -> SysError {
+        return itself ? kOk : renameNoReplace(oldPath, newPath);
+    });
 }
 
 SysError copyFile(const std::string& from, const std::string& to, bool failIfExists) {
