@@ -107,6 +107,9 @@ using CalcFaults = EngineTest;
 // Another process shortens the source file while a long Calc runs: the loop ends with 10039,
 // the target cells before the fault keep their new values and the library goes on working.
 TEST_F(CalcFaults, SourceShortenedByAnotherProcessDuringALongCalc) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows refuses to cut a file while a view of it exists (1224)";
+#endif
     const Ids rows = oneTo(1000), columns = oneTo(4000);  // 4 million cells
     auto dataOffset = [](const char* name) { return fileObject(name)->header->itemDataOffset(0); };
     for (int attempt = 0; attempt < 5; ++attempt) {
