@@ -23,7 +23,7 @@ namespace zrt::test {
 //   hold                                    (waits until killed)
 ZRT_CHILD_ROLE(locker) {
     const std::string name = args.at(0);
-    std::ofstream out(name + ".out", std::ios::app);
+    std::ofstream out(name + ".out", std::ios::app | std::ios::binary);
     SetRandomSleepSpan(20);
     if (Init("", "zrt32.ini") != 0) return 1;
     int32_t slot = -1;

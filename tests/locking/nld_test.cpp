@@ -76,6 +76,10 @@ TEST(LockNLD, HandlesCarryTheLockFileNumber) {
 }
 
 TEST(LockNLD, ALostLoginExplainsAnyFailure) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows lets no other process overwrite a per-user file while its holder "
+                    "has it open without sharing";
+#endif
     LockingWorld world;
     ASSERT_EQ(test::logIn("Ann"), 0);
     ASSERT_EQ(lock("Budget", 5).code, kOk);
