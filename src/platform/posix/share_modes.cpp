@@ -234,13 +234,17 @@ SysError openShared(const std::string& path, uint32_t access, uint32_t share,
 SysError whenNotOpen(const std::string& path, const std::function<SysError()>& action) {
     for (int attempt = 0; attempt < kReopens; ++attempt) {
         struct stat st;
-        if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return action();
+        // A missing file is reported, never acted on: the action would then reach, unchecked,
+        // a file that another process made and opened since.
+        if (lstat(path.c_str(), &st) != 0) return pathErrorOf(errno, path);
+        if (!S_ISREG(st.st_mode)) return action();
         bool writable = true;
         Descriptor fd(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
         if (!fd.valid() && (errno == EACCES || errno == EPERM || errno == EROFS)) {
             writable = false;
             fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
         }
+        if (!fd.valid() && errno == ENOENT) continue;  // gone since lstat: look again
         // A file that cannot be opened at all cannot show its locks either.
         if (!fd.valid()) return action();
         if (SysError e = takeGate(fd.get(), writable)) return e;
