@@ -129,10 +129,13 @@ Code LogOutReleaseLocks(RootObject& root, int32_t slot, bool forced) {
     }
     if (code != kOk) return code;
 
+    // The record is freed while the slot is still claimed: freed after the claim, it could
+    // wipe the record of a process that took the slot in between.
+    UserBytes free = EncodeUser(ClearUserRecord());
+    code = WriteRecord(locking.usersFile, slot, kUserRecordSize, free.data());
     if (claim.isOpen()) ReleaseClaim(slot, root, claim);
     else platform::deleteFile(UserFileName(root, slot));
-    UserBytes free = EncodeUser(ClearUserRecord());
-    return WriteRecord(locking.usersFile, slot, kUserRecordSize, free.data());
+    return code;
 }
 
 }  // namespace zrt
