@@ -112,6 +112,22 @@ TEST_F(Folds, ReduceLCombAndCorrectWtdAlongEveryAxis) {
         }
 }
 
+// A divisor of 0 or a NaN gives 0 in its cell, not an infinity or a NaN.
+TEST_F(Folds, CorrectWtdGivesZeroWhereTheDivisorIsZeroOrNaN) {
+    target(kDims, 0);
+    auto correct = [](ArrayPtr divisor) {
+        return codeOfCall(CorrectWtd, args(chars("addto"), intScalar(0), whole("T.Data"), whole("F.Data"), std::move(divisor), whole("F.W")));
+    };
+    ASSERT_EQ(correct(numberConstant(4)), 0);
+    Numbers want = get("T.Data");
+    want[0] = want[1] = 0;
+    Numbers divisors(12, 4);
+    divisors[0] = 0;
+    divisors[1] = std::nan("");
+    ASSERT_EQ(correct(numberBuffer(divisors)), 0);
+    EXPECT_EQ(get("T.Data"), want);
+}
+
 TEST_F(Folds, Refusals) {
     target(kDims, 0);
     auto fold = [](APLArray* (*fn)(APLArray*), int axis, auto... more) {
