@@ -18,9 +18,7 @@ TEST(AllocArray, BlockSizesFollowTheSizingRuleOnThisWidth) {
     const Case cases[] = {
         {"nested scalar", kNested, 0, {}, 3, 4, 1},
         {"33 booleans", kBool, 1, {33}, 5, 5, 33},
-        {"empty booleans", kBool, 1, {0}, 3, 3, 0},
         {"empty nested vector", kNested, 1, {0}, 4, 5, 1},
-        {"3 int16", kInt16, 1, {3}, 5, 5, 3},
         {"0x4 doubles", kDouble, 2, {0, 4}, 4, 4, 0},
     };
     for (const auto& c : cases) {

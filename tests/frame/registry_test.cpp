@@ -45,7 +45,6 @@ TEST_F(Registry, CodesOfTheFailureTable) {
         {"x.b", kAnyKind, false, kNoParent},
         {"a..b", kAnyKind, false, kNoParent},
         {"b", kAnyKind, false, kNotFound},  // names resolve from the root
-        {"A", kAnyKind, false, kNotFound},  // and are case-sensitive
         {"a.b", kArrayFileKind, false, kWrongKind},
         {"a.b", kItemKind, true, kExists},
         {"", kAnyKind, false, kBadName},

@@ -1,6 +1,5 @@
-// A shared directory for legacy-locking tests: the initialisation file, the registry values and
-// an initialised library in this process, and children of the test program that log in, lock
-// and release on the same files, as other users on other processes would.
+// A shared directory for legacy-locking tests: an initialised library in this process, and child
+// processes that log in, lock and release on the same files, as other users would.
 #pragma once
 
 #include <cstdint>
@@ -34,7 +33,6 @@ public:
     RootObject& root() const { return *CurrentRoot(); }
     // The record of a slot in Users.log (a free one when the file is shorter).
     UserEntry user(int32_t slot) const;
-    // The records of a lock file.
     std::vector<LockEntry> locks(const std::string& name = "locks.log") const;
 
     // A child that runs commands one after the other (see locking_world.cpp) and writes one
@@ -43,11 +41,9 @@ public:
         commands.insert(commands.begin(), name);
         return ChildProcess::start("locker", commands);
     }
-    // Waits for the child's signal file "<name>.<what>".
     bool waitFor(const std::string& name, const std::string& what) const {
         return waitForFile(file(name + "." + what), 60000);
     }
-    // The child's result lines so far.
     std::string output(const std::string& name) const { return readFile(file(name + ".out")); }
 
 private:
