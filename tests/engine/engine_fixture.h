@@ -1,5 +1,4 @@
-// What the engine tests share: a fresh library (Init done) in a temporary directory, array
-// files and memory arrays to compute in, and short ways to write operands.
+// A fresh library in a temporary directory, and short ways to write operands.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -29,8 +28,7 @@ inline ArrayPtr numberBuffer(const Numbers& values) { return args(intScalar(8), 
 inline ArrayPtr bitBuffer(const Numbers& values) { return args(intScalar(1), boolVector(values)); }
 inline ArrayPtr numberConstant(double value) { return doubles({8, value}); }
 
-// The code of an export's result (0 for a (0, value) pair), and the numbers of its value; the
-// result is freed.
+// The code of an export's result, and the numbers of its value.
 int32_t codeOfCall(APLArray* (*exportFn)(APLArray*), ArrayPtr arg);
 Numbers answerOfCall(APLArray* (*exportFn)(APLArray*), ArrayPtr arg, int32_t& code);
 // Cell by cell the same, a NaN matching a NaN.

@@ -1,6 +1,4 @@
-// Reduce, LComb and CorrectWtd along every axis of a rank-3 item, whole and through a selection
-// that reorders the ids, against folds computed here with plain loops; and the refusals of the
-// three exports.
+// Reduce, LComb and CorrectWtd along every axis, whole and reordered, against plain loops.
 #include <cmath>
 #include <functional>
 

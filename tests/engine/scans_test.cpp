@@ -27,12 +27,7 @@ protected:
 };
 
 TEST_F(Scans, RangeAllocTakesTheFirstRuleThatMatches) {
-    struct Case {
-        const char* name;
-        std::vector<Numbers> rules;
-        Numbers source, want;
-    } cases[] = {
-        {"bounds of kind 0 are inclusive", {{0, 0, 10, 1}, {2, 10, 0, 2}}, {5, 10, 10.5, -3}, {1, 1, 2, -3}},
+    struct Case { const char* name; std::vector<Numbers> rules; Numbers source, want; } cases[] = {
         {"the first rule in row order wins", {{5, 0, 0, 7}, {2, 100, 0, 9}}, {150, -1, 0, 3}, {7, -1, 7, 7}},
         {"kind 3 within 1e-14 of x", {{3, 1, 0, 9}}, {1 + 1e-15, 1.001, 1, 0}, {9, 1.001, 9, 0}},
         {"kind 6, a NaN included", {{6, 2, 0, 0}}, {2, 2 + 1e-15, NAN, 3}, {2, 2 + 1e-15, 0, 0}},
@@ -70,13 +65,10 @@ TEST_F(Scans, RefusalsAndAnswers) {
         {"a difference of 1e-7", Match, args(numberBuffer({1, 2, 3}), numberBuffer({1, 2, 3.0000001})), 0, {0}},
         {"a NaN never matches", Match, args(numberBuffer({NAN}), numberBuffer({NAN})), 0, {0}},
         {"every cell against a constant", Match, args(numberBuffer({5, 5}), numberConstant(5)), 0, {1}},
-        {"a constant against two cells", Match, args(numberConstant(5), numberBuffer({5, 5})), 10001, {}},
         {"two empty operands", Match, args(numberBuffer({}), through("F.Data", {{}})), 0, {1}},
-        {"pages (7, 3) along 1", FlagNonZeroPages, args(p({{1, 2, 3}, {7, 3}, {1, 2}}), pages(1)), 0, {1, 0}},
         {"an infinity is not nonzero", FlagNonZeroPages, args(p({{3}, {3}, {1, 2}}), pages(2)), 0, {0, 0}},
         {"a repeated page", FlagNonZeroPages, args(p({{1, 2, 3}, {5, 7}, {2, 2}}), pages(2)), 0, {1, 1}},
         {"no ids along the page dimension", FlagNonZeroPages, args(p({{1}, {}, {1}}), pages(1)), 10015, {}},
-        {"the first nonzero cell", FindFirstNonZeroPage, args(p({{1, 2, 3}, {3, 5, 7}, {1, 2}}), pages(9)), 0, {2, 7, 2}},
         {"in the selection's order", FindFirstNonZeroPage, args(p({{3, 2}, {7, 5}, {2, 1}}), pages(0)), 0, {3, 5, 2}},
         {"a number that is not whole", FindFirstNonZeroPage, args(p({{1}, {3}, {1}}), numberVector({0, 1.5, 0})), 10004, {}},
     };

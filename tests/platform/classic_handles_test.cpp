@@ -18,7 +18,6 @@ TEST(ClassicHandles, ShareModesHoldAndFailuresReturnMinusOne) {
     ASSERT_NE(reader, kClassicError);
     EXPECT_EQ(classicOpen(path, kOfReadWrite), kClassicError);
     EXPECT_EQ(classicLastError(), kSharingViolation);
-    EXPECT_EQ(classicOpen(path, kOfShareExclusive), kClassicError);
     EXPECT_EQ(classicOpen(dir.file("none"), kOfRead), kClassicError);
     EXPECT_EQ(classicLastError(), kFileNotFound);
     EXPECT_EQ(classicWrite(reader, "x", 1), kClassicError);

@@ -1,4 +1,3 @@
-// The fault guard.
 #include <gtest/gtest.h>
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
@@ -15,7 +14,6 @@ using namespace platform;
 
 namespace {
 
-// A page that faults on every access.
 struct ForbiddenPage {
 #ifdef _WIN32
     ForbiddenPage() { page_ = VirtualAlloc(nullptr, 4096, MEM_RESERVE | MEM_COMMIT, PAGE_NOACCESS); }

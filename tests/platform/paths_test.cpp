@@ -63,11 +63,8 @@ TEST(Paths, CopyCarriesContentReadOnlyAndTime) {
     EXPECT_EQ(zrt::test::readFile(to), std::string(100000, 'x'));
     EXPECT_EQ(zrt::test::lastWriteSeconds(to), 1000000000);
     EXPECT_EQ(copyFile(from, from, false), kSharingViolation) << "would empty the source";
-    EXPECT_EQ(zrt::test::readFile(from).size(), 100000u);
     zrt::test::makeReadOnly(to);
     EXPECT_EQ(copyFile(from, to, false), kAccessDenied) << "a read-only target stays";
-    EXPECT_EQ(copyFile(dir.path(), dir.file("d"), false), kAccessDenied);
-
     zrt::test::makeReadOnly(from);
     ASSERT_EQ(copyFile(from, dir.file("copy"), false), kOk);
     EXPECT_EQ(deleteFile(dir.file("copy")), kAccessDenied) << "read-only comes along";

@@ -1,5 +1,4 @@
-// Registry reads: the same answers from the registry on Windows and from its stand-in on
-// POSIX (ini files per hive, named by the environment at each open).
+// Registry reads, from the registry on Windows and from ini files per hive on POSIX.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -30,12 +29,7 @@ TEST(Registry, ValuesAreFoundWithoutCaseAndMustFit) {
     const std::string main = "Software\\Maker\\Product\\Main";
     registry.set(Hive::CurrentUser, main, "FileSysIni", "zrt32.ini");
     registry.set(Hive::LocalMachine, main, "Machine", "only here");
-    struct Case {
-        Hive hive;
-        std::string key, name;
-        uint32_t size;
-        std::string expected;
-    } const cases[] = {
+    struct Case { Hive hive; std::string key, name; uint32_t size; std::string expected; } const cases[] = {
         {Hive::CurrentUser, "software\\maker\\PRODUCT\\main", "filesysini", 64, "zrt32.ini"},
         {Hive::CurrentUser, main, "Machine", 64, "error 2"},
         {Hive::LocalMachine, main, "Machine", 64, "only here"},
@@ -43,10 +37,8 @@ TEST(Registry, ValuesAreFoundWithoutCaseAndMustFit) {
         {Hive::CurrentUser, main, "FileSysIni", 9, "error 234"},
         {Hive::CurrentUser, "Software\\Mak", "FileSysIni", 64, "open error 2"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.key + " " + c.name + " " + std::to_string(c.size));
-        EXPECT_EQ(query(c.hive, c.key, c.name, c.size), c.expected);
-    }
+    for (const Case& c : cases)
+        EXPECT_EQ(query(c.hive, c.key, c.name, c.size), c.expected) << c.key << " " << c.name;
 }
 
 TEST(Registry, WithoutItsVariableTheUsersHiveIsInTheConfigDirectory) {

@@ -1,5 +1,4 @@
-// Share modes between opens of one file, in one process and across processes, and deletes and
-// moves of files that someone holds open.
+// Share modes within and across processes, and deletes and moves of files held open.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,14 +15,13 @@ using zrt::test::TempDir;
 
 namespace {
 
-// The child's open, reported through a file: holds path with access and share until the file
-// named by the fourth argument appears. Writes its open's error number into the ready file.
+// Holds path open with access and share until the file args[3] appears; writes the open's
+// error number to path.ready, aside and renamed so that it is never read half-written.
 ZRT_CHILD_ROLE(hold_open) {
     const std::string& path = args.at(0);
     File f;
     SysError e = File::open(path, std::stoul(args.at(1)), std::stoul(args.at(2)),
                             Disposition::OpenExisting, f);
-    // Written aside and renamed, so that the parent never reads a half-written report.
     zrt::test::writeFile(path + ".ready.tmp", std::to_string(e));
     std::rename((path + ".ready.tmp").c_str(), (path + ".ready").c_str());
     if (e != kOk) return 1;
@@ -55,7 +53,6 @@ ZRT_CHILD_ROLE(exclusive_rounds) {
     return std::min(overlaps, 100);
 }
 
-// Deletes the file over and over while others open it.
 ZRT_CHILD_ROLE(delete_rounds) {
     for (int k = 0; k < 2000; ++k) {
         deleteFile(args.at(0));
@@ -133,12 +130,10 @@ TEST(ShareModes, OpensInAnotherProcessAllowWhatTheyShareButNeverADeleteOrMove) {
     zrt::test::writeFile(path, "content");
     Holder holder(path, kRead, kShareReadWrite);
     ASSERT_EQ(holder.report, "0");
-    EXPECT_EQ(openError(path, kRead, kShareRead), kOk);
     EXPECT_EQ(openError(path, kReadWrite, kShareReadWrite), kOk);
     EXPECT_EQ(openError(path, kRead, kShareWrite), kSharingViolation)
         << "may not deny the other open's read";
-    // Even full sharing does not allow deleting: Windows would need a delete share.
-    EXPECT_EQ(deleteFile(path), kSharingViolation);
+    EXPECT_EQ(deleteFile(path), kSharingViolation) << "Windows would need a delete share";
     EXPECT_EQ(moveFile(path, moved), kSharingViolation);
     EXPECT_EQ(zrt::test::readFile(path), "content");
     EXPECT_EQ(holder.letGo(), 0);

