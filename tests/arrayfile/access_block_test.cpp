@@ -31,11 +31,10 @@ ArrayFileObject* fileObject(const char* name) { return findAs<ArrayFileObject>(n
 TEST_F(AccessBlockTest, AuditCellsOnlyForChangedCells) {
     ASSERT_EQ(newFile("F", "f.arr", {{1, 2, 3, 4, 5}}, {"AuditRec"}), 0);
     ASSERT_EQ(put("F.Data", doubles({1000, 0, 3, 4, 1000})), 0);
-    double nan = NAN;
     fileObject("F")->auditStamp = 7;
     // Within the tolerance relative to the cell (so neither written nor stamped), 0 over 0,
     // changed, NaN given, within the tolerance from below.
-    ASSERT_EQ(put("F.Data", doubles({1000.000000000005, 0, 2, nan, 999.999999999995})), 0);
+    ASSERT_EQ(put("F.Data", doubles({1000.000000000005, 0, 2, NAN, 999.999999999995})), 0);
     fileObject("F")->auditStamp = 0;
     EXPECT_EQ(get("F.AuditRec").cells, (Cells{0, 0, 7, 7, 0}));
     Cells data = get("F.Data").cells;
@@ -70,7 +69,7 @@ TEST_F(AccessBlockTest, BitCellsOfAFileItem) {
 TEST_F(AccessBlockTest, FileShortenedAfterOpeningIsRefused) {
     ASSERT_EQ(newFile("F", "f.arr", {{1, 2, 3}}), 0);
     std::string bytes = readFile(path("f.arr"));
-    writeFile(path("f.arr"), bytes.substr(0, bytes.size() - 1));
+    writeFile(path("f.arr"), bytes.substr(0, bytes.size() - 1));  // one byte short
     EXPECT_EQ(get("F.Data").code, int32_t(kFileError));
     EXPECT_EQ(put("F.Data", doubles({1, 2, 3})), int32_t(kFileError));
     std::remove(path("f.arr").c_str());

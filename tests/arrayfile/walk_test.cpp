@@ -1,9 +1,12 @@
-// Walks over the cells of an item: their order, repeated ids, and selections they refuse.
+// Walks over the cells of an item: their order, repeated ids, refused selections, and operand
+// buffers that never alias the caller's array.
 #include "arrayfile/walk.h"
 
 #include <gtest/gtest.h>
 
+#include "arrayfile/item_flags.h"
 #include "arrayfile/objects.h"
+#include "arrayfile/operand.h"
 #include "fixture.h"
 
 namespace zrt::test {
@@ -22,7 +25,6 @@ protected:
         EXPECT_EQ(codeOfCall(New, args(chars(array + ".Data"), intScalar(4), intScalar(8), std::move(values))), 0);
         return findAs<ItemObject>(array + ".Data", kItemKind);
     }
-    // The cell numbers that steps steps of the walk visit.
     static Visits visit(Operand& op, uint32_t steps) {
         uint32_t n = 0;
         EXPECT_EQ(BeginWalk(op, n), kOk);
@@ -54,8 +56,8 @@ TEST_F(Walk, SelectionOrderWithReorderedAndRepeatedIds) {
 }
 
 TEST_F(Walk, SelectionsWithoutTheItemsIdsAreRefused) {
-    // Selections built without the item's ids: another rank, or an id it lacks.
     ItemObject* item = numberedItem("M", {{1, 2, 3}, {1, 2}});
+    // Another rank, or an id the item lacks.
     for (const std::vector<Ids>& dims : {std::vector<Ids>{{1}}, std::vector<Ids>{{1, 9}, {1}}}) {
         Structure s;
         ASSERT_EQ(BuildFromSelection(selection(dims).get(), nullptr, s, 0, false), kOk);
@@ -64,6 +66,21 @@ TEST_F(Walk, SelectionsWithoutTheItemsIdsAreRefused) {
         uint32_t steps;
         EXPECT_EQ(BeginWalk(bad, steps), kRange);
     }
+}
+
+TEST(Operand, ADestinationBufferIsACopy) {
+    ArrayPtr arg = args(args(intScalar(8), doubles({1, 2})));
+    Operand op, constant;
+    uint32_t form, steps = 0;
+    ASSERT_EQ(ParseOperand(arg.get(), 0, op, 1, form), kOk);
+    ASSERT_TRUE(op.ownValues);
+    ASSERT_EQ(OperandOfConstant(kDoubleCellType, 9, constant), kOk);
+    ASSERT_EQ(BeginWalk(op, steps), kOk);
+    PutCell(op, constant.value);
+    EndWalk(op);
+    EXPECT_EQ(numbersOf(slotAt(slotAt(arg.get(), 0), 1)), (Cells{1, 2}));
+    ReleaseOperand(op);
+    EXPECT_EQ(op.data, nullptr);
 }
 
 }  // namespace

@@ -27,8 +27,8 @@ YearWeekDay isoWeekOf(sys_days d) {
 const int32_t kFirstDay = (sys_days{year{1} / January / 1} - sysDaysOf(0)).count();
 const int32_t kLastDay = (sys_days{year{9999} / December / 31} - sysDaysOf(0)).count();
 
-// Four million days, every year boundary among them: before 1900 the day numbers are negative,
-// and weekdays and weeks must not shift there. The assertion macros are kept out of the loop.
+// Four million days: before 1900 the day numbers are negative, and weekdays and weeks must not
+// shift there. The assertion macros are kept out of the loop.
 TEST(Calendar, EveryDayOfTheYears1To9999MatchesTheProlepticGregorianCalendarAndIsoWeeks) {
     for (int32_t day = kFirstDay; day <= kLastDay; ++day) {
         year_month_day expected{sysDaysOf(day)};
