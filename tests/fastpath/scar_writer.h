@@ -1,10 +1,11 @@
-// Test helpers: SCAR buffers built by hand in either byte order, their text form, a tree of
-// every node type, the sample array of the files, and a deep comparison of array trees.
+// SCAR buffers built by hand in either byte order, their text form, a tree of every node type,
+// the sample array of the files, and a deep comparison of array trees.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,14 @@ inline ArrayPtr sampleArray() {
     return args(chars("Sales"), std::move(matrix), doubles({1.5, -2.25e10}), bools({1, 0, 1, 1, 0, 0, 1, 0, 1}),
                 std::move(small), std::move(mid), ArrayPtr(AllocArray(kNested, 1, &zero)),
                 args(charScalar('x'), args(intScalar(7))));
+}
+
+// A buffer read as FileRead reads one: decoded in place, translated by the table, then built.
+inline Code decode(std::vector<uint8_t> bytes, TreePtr& out, const uint8_t* table = nullptr) {
+    ByteSpan span{bytes.data(), bytes.size()};
+    std::unique_ptr<uint8_t[]> decoded;
+    if (Code c = XSCARDecode(span, 'L', table, decoded)) return c;
+    return SCARToAPL(span, kScarHeaderSize, out);
 }
 
 // Whether two trees are equal, by their packed forms (where null slots are empty vectors).

@@ -1,5 +1,4 @@
-// Running the coders over byte vectors, reading binary-literal streams back as tokens, and
-// sample inputs.
+// The coders run over byte vectors, binary-literal streams read back as tokens, sample inputs.
 #pragma once
 
 #include <algorithm>
@@ -97,8 +96,6 @@ inline std::vector<Token> tokensOf(const Bytes& stream) {
     }
     return tokens;
 }
-
-// ---- Sample inputs -----------------------------------------------------------------------------
 
 inline Bytes randomBytes(size_t n, uint32_t seed, uint32_t alphabet = 256) {
     Bytes b(n);

@@ -15,7 +15,7 @@ TEST(Explode, RefusesBadHeadersInOrderAndReadsBeforeTheStartAsZeros) {
         {"empty", {}, 3, {}},
         {"dictionary 7", {0x00, 0x07, 0x01, 0xFF, 0x00}, 1, {}},
         {"literal mode 2", {0x02, 0x06, 0x01, 0xFF, 0x00}, 2, {}},
-        {"both bad", {0x02, 0x07, 0x01, 0xFF, 0x00}, 1, {}},
+        {"both bad", {0x02, 0x07, 0x01, 0xFF, 0x00}, 1, {}},  // the dictionary is checked first
         {"end mark at once", {0x00, 0x06, 0x01, 0xFF, 0x00}, 0, {}},
         // Length 3 at distance 4 before any output: zero bytes of the empty history.
         {"reaching before the start", {0x00, 0x04, 0x7F, 0x02, 0xFE, 0x01}, 0, {0, 0, 0}},
@@ -28,18 +28,13 @@ TEST(Explode, RefusesBadHeadersInOrderAndReadsBeforeTheStartAsZeros) {
 }
 
 TEST(Explode, GivesBackWhatImplodeMadeInEveryModeAndDictionarySize) {
-    std::vector<std::pair<std::string, Bytes>> inputs = {
-        {"one byte", {0x41}},
-        {"random", randomBytes(20000, 1)},
-        {"periodic runs", periodicRuns(40000, 2)},
-    };
-    for (size_t n : {4097, 8192 + 517, 50000})
-        inputs.push_back({"text of " + std::to_string(n), sampleText(n, uint32_t(n))});
+    const std::pair<std::string, Bytes> inputs[] = {
+        {"one byte", {0x41}}, {"random", randomBytes(20000, 1)},
+        {"periodic runs", periodicRuns(40000, 2)}, {"text", sampleText(8192 + 517, 3)}};
     for (const auto& [name, in] : inputs) {
         for (uint32_t mode : {kBinaryLiterals, kAsciiLiterals}) {
             for (uint32_t dictionary : {1024u, 2048u, 4096u}) {
-                SCOPED_TRACE(name + " mode " + std::to_string(mode) + " dictionary " +
-                             std::to_string(dictionary));
+                SCOPED_TRACE(name + " " + std::to_string(mode) + " " + std::to_string(dictionary));
                 Coded r = explodeBytes(implodeBytes(in, mode, dictionary).out, 5 + mode * 2043);
                 EXPECT_EQ(r.error, 0);
                 EXPECT_TRUE(r.out == in);
@@ -50,18 +45,11 @@ TEST(Explode, GivesBackWhatImplodeMadeInEveryModeAndDictionarySize) {
 }
 
 TEST(Explode, StreamCutBeforeItsEndMarkHandsOverWhatWasDecoded) {
-    Bytes in = periodicRuns(30000, 5);
-    Bytes stream = implodeBytes(in).out;
-    size_t previous = 0;
-    for (size_t cut : {size_t(5), size_t(100), stream.size() / 2, stream.size() - 1}) {
-        SCOPED_TRACE(cut);
-        Coded r = explodeBytes(Bytes(stream.begin(), stream.begin() + long(cut)));
-        EXPECT_EQ(r.error, 4);
-        EXPECT_TRUE(std::equal(r.out.begin(), r.out.end(), in.begin()));
-        EXPECT_GE(r.out.size(), previous);
-        previous = r.out.size();
-    }
-    EXPECT_GT(previous, in.size() - 2 * 518);
+    Bytes in = periodicRuns(30000, 5), stream = implodeBytes(in).out;
+    Coded r = explodeBytes(Bytes(stream.begin(), stream.end() - 1));
+    EXPECT_EQ(r.error, 4);
+    EXPECT_TRUE(std::equal(r.out.begin(), r.out.end(), in.begin()));
+    EXPECT_GT(r.out.size(), in.size() - 2 * 518);
 }
 
 // Damaged streams end with some error or none, never with a crash or a write outside the
@@ -76,12 +64,6 @@ TEST(Explode, SurvivesCorruptedStreams) {
                 uint8_t(1 + noise[(n + 1) % noise.size()] % 255);
         if (round % 5 == 0) stream.resize(stream.size() * (round % 10 + 1) / 11 + 5);
         EXPECT_LE(uint32_t(explodeBytes(stream, 1 + round * 37 % 2048).error), 4u);
-    }
-    for (uint32_t round = 0; round < 50; ++round) {
-        Bytes garbage = randomBytes(3000, round);
-        garbage[0] = uint8_t(round % 2);
-        garbage[1] = uint8_t(4 + round % 3);
-        EXPECT_LE(uint32_t(explodeBytes(garbage).error), 4u);
     }
 }
 
