@@ -1,4 +1,4 @@
-// The fault guard and the floating-point status.
+// The fault guard.
 //
 // runGuarded installs handlers for SIGSEGV and SIGBUS (an access violation, and a mapped file
 // read past its shrunken end) for the length of the body and puts the previous handlers back
@@ -9,7 +9,6 @@
 // A stack overflow is not caught: there is no alternate signal stack.
 #include <csetjmp>
 #include <csignal>
-#include <cfenv>
 
 #include "platform/platform.h"
 
@@ -68,18 +67,5 @@ bool runGuarded(void (*body)(void*), void* context) {
     restoreHandlers(g);
     return completed;
 }
-
-uint32_t fpStatus() {
-    int raised = std::fetestexcept(FE_ALL_EXCEPT);
-    uint32_t status = 0;
-    if (raised & FE_INVALID) status |= kFpInvalid;
-    if (raised & FE_DIVBYZERO) status |= kFpDivideByZero;
-    if (raised & FE_OVERFLOW) status |= kFpOverflow;
-    if (raised & FE_UNDERFLOW) status |= kFpUnderflow;
-    if (raised & FE_INEXACT) status |= kFpInexact;
-    return status;
-}
-
-void fpClear() { std::feclearexcept(FE_ALL_EXCEPT); }
 
 }  // namespace platform

@@ -4,29 +4,11 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <utility>
 
 #include "platform/platform.h"
 #include "platform/posix/errors.h"
 
 namespace platform {
-
-Mapping::~Mapping() { unmap(); }
-
-Mapping::Mapping(Mapping&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)),
-      size_(std::exchange(other.size_, 0)),
-      extra_(std::exchange(other.extra_, -1)) {}
-
-Mapping& Mapping::operator=(Mapping&& other) noexcept {
-    if (this != &other) {
-        unmap();
-        data_ = std::exchange(other.data_, nullptr);
-        size_ = std::exchange(other.size_, 0);
-        extra_ = std::exchange(other.extra_, -1);
-    }
-    return *this;
-}
 
 SysError Mapping::map(const File& file, bool writable, Mapping& out) {
     out.unmap();

@@ -1,4 +1,4 @@
-// The fault guard and the floating-point status.
+// The fault guard.
 //
 // GCC has no __try, so the guard is a vectored exception handler, installed once, that acts
 // only for a thread inside runGuarded and only on hardware faults (access violations, in-page
@@ -11,7 +11,6 @@
 // each remembers the one it interrupts, and a fault goes to the innermost. A stack overflow
 // is not caught. A vectored handler runs before any frame-based one, so code inside a guard
 // must not rely on catching its own faults.
-#include <cfenv>
 
 #include "platform/platform.h"
 #include "platform/win32/win32.h"
@@ -109,18 +108,5 @@ bool runGuarded(void (*body)(void*), void* context) {
     setInnermost(g.outer);
     return completed;
 }
-
-uint32_t fpStatus() {
-    int raised = std::fetestexcept(FE_ALL_EXCEPT);
-    uint32_t status = 0;
-    if (raised & FE_INVALID) status |= kFpInvalid;
-    if (raised & FE_DIVBYZERO) status |= kFpDivideByZero;
-    if (raised & FE_OVERFLOW) status |= kFpOverflow;
-    if (raised & FE_UNDERFLOW) status |= kFpUnderflow;
-    if (raised & FE_INEXACT) status |= kFpInexact;
-    return status;
-}
-
-void fpClear() { std::feclearexcept(FE_ALL_EXCEPT); }
 
 }  // namespace platform

@@ -1,7 +1,6 @@
 // Mapping: a view of a whole open file through a file-mapping object, kept in extra_ until
 // the view goes. The view stays valid after the file's handle is closed.
 #include <cstdint>
-#include <utility>
 
 #include "platform/platform.h"
 #include "platform/win32/win32.h"
@@ -9,23 +8,6 @@
 namespace platform {
 
 using win32::asHandle;
-
-Mapping::~Mapping() { unmap(); }
-
-Mapping::Mapping(Mapping&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)),
-      size_(std::exchange(other.size_, 0)),
-      extra_(std::exchange(other.extra_, -1)) {}
-
-Mapping& Mapping::operator=(Mapping&& other) noexcept {
-    if (this != &other) {
-        unmap();
-        data_ = std::exchange(other.data_, nullptr);
-        size_ = std::exchange(other.size_, 0);
-        extra_ = std::exchange(other.extra_, -1);
-    }
-    return *this;
-}
 
 SysError Mapping::map(const File& file, bool writable, Mapping& out) {
     out.unmap();
