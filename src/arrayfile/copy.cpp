@@ -8,17 +8,18 @@ namespace zrt {
 
 Code CopyLoop(Operand& target, Operand& source) {
     if (source.count == 0 || (source.kind == kConstantOperand && target.count == 0)) return kOk;
+    if (source.cellType != target.cellType) return kUnsuited;
     uint32_t n = 0, m = 0;
     Code code = BeginWalk(target, n);
     if (code == kOk) code = BeginWalk(source, m);
     if (code == kOk && m != 1 && m != n) code = kRange;
     if (code == kOk) {
+        bool single = MustGoCellByCell(target, source);
         code = GuardCells([&] {
-            for (uint32_t k = 0; k < n; ++k) {
-                GetCell(source);
-                PutCell(target, source.value);
-                StepWalk(target);
-                StepWalk(source);
+            for (uint32_t done = 0, k; done < n; done += k) {
+                k = single ? 1 : BlockSize(target, n - done);
+                Run to = NextRun(target, k);
+                WriteRun(target, to, ReadNext(source, k), nullptr, k);
             }
         });
     }
@@ -36,7 +37,7 @@ Code CopyCells(Structure* destinationSelection, ItemObject& destination,
 }
 
 Code TransferCells(uint32_t direction, Structure* selection, uint8_t* buffer, ItemObject& item) {
-    uint32_t cellType = CellKindOf(item.flags) == kBitCells ? kBitCellType : kDoubleCellType;
+    uint32_t cellType = CellTypeOf(item.flags);
     Operand cells, flat;
     if (Code c = OperandOfItem(item, selection, direction != 0, cells)) return c;
     if (Code c = OperandOfBuffer(cellType, buffer, cells.count, direction == 0, flat)) return c;

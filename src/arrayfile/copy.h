@@ -11,11 +11,11 @@ namespace zrt {
 
 struct ItemObject;
 
-// The copy loop: every cell of the target receives a cell of the source, passed through the
-// source's value field unchanged (the target is not read). Nothing is done when the source
-// offers no cells, or is a constant and the target offers none. The source's step count must
-// be 1 or the target's, else 10001. Both walks are begun and ended here, the loop runs under
-// the fault guard (10039); the operands are neither released nor disposed of.
+// The copy loop: every cell of the target receives a cell of the source unchanged (the
+// target is not read). Nothing is done when the source offers no cells, or is a constant and
+// the target offers none. The source's step count must be 1 or the target's, else 10001; its
+// cells must be of the target's type, else 10015. Both walks are begun and ended here, the
+// loop runs under the fault guard (10039); the operands are neither released nor disposed of.
 Code CopyLoop(Operand& target, Operand& source);
 
 // Copies the source item's cells into the destination item's, each item walked through its

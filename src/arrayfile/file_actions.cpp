@@ -11,6 +11,7 @@ namespace zrt {
 
 Code ActRenameFile(ArrayFileObject& file, const std::string& newPath) {
     using namespace platform;
+    DropView(file);
     {
         // The file is held open while the new path is cleared: should the new path name the
         // file itself, the delete then fails (an open file cannot be deleted) and the move
@@ -31,6 +32,7 @@ Code ActRenameFile(ArrayFileObject& file, const std::string& newPath) {
 }
 
 Code ActRemoveFile(ArrayFileObject& file) {
+    DropView(file);  // a kept mapping would keep the removed file's blocks in use
     if (platform::SysError e = platform::deleteFile(file.path)) {
         if (LogEnabled(0, kLogArrayFiles, 3))
             LogPrintf("ActRemoveFile: DeleteFile res %u name %s", e, file.path.c_str());

@@ -24,6 +24,15 @@ inline bool HasCells(uint32_t flags) {
     return CellKindOf(flags) == kBitCells || CellKindOf(flags) == kDoubleCells;
 }
 
+// The cell type of an item's cells (kBitCellType or kDoubleCellType), or 0 when it has none.
+inline uint32_t CellTypeOf(uint32_t flags) { return HasCells(flags) ? CellKindOf(flags) : 0; }
+
+// Whether a walk can reach the item's cells: bit or double cells, in memory or in a file.
+inline bool Walkable(uint32_t flags) {
+    uint32_t residency = flags & kResidencyMask;
+    return HasCells(flags) && (residency == kInMemory || residency == kInFile);
+}
+
 // Bytes of an item's data in an array file: one bit or 8 bytes per cell; no cells, no data.
 inline uint64_t FileDataSize(uint32_t flags, uint32_t cells) {
     switch (CellKindOf(flags)) {

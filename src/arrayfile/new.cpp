@@ -62,7 +62,6 @@ Code newMemoryItem(ItemObject& item, const APLArray* arg) {
     if (!HasCells(f)) return kUnsuited;
     // The item lives in memory whatever residency the caller's flags name.
     item.flags = (f & ~kResidencyMask) | kInMemory;
-    item.routines = RoutinesForFlags(item.flags);
     auto* memory = as<MemoryArrayObject>(FindAncestor(&item, kMemoryArrayKind));
     if (Code c = AllocateBuffer(item, memory->structure.cells)) return c;
     if (const APLArray* values = optionalItem(arg, 3)) return StoreInitialValues(item, values);

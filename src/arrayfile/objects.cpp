@@ -19,7 +19,6 @@ ItemObject* MakeItem(NamedObject* owner, const std::string& name, uint32_t flags
     auto item = std::make_unique<ItemObject>();
     item->name = name;
     item->flags = flags;
-    item->routines = RoutinesForFlags(flags);
     return static_cast<ItemObject*>(AdoptChild(owner, std::move(item)));
 }
 

@@ -1,11 +1,11 @@
 // The registry records of array files, memory arrays and items.
 //
 // An array file object (kind 2) holds its structure, the path of its disk file and the header
-// block read from or written to it; the disk file is open only while a call works on it. A
-// memory array (kind 3) holds its structure. An item (kind 4) holds its flags, its buffer when
-// it lives in memory, its index among the items of its array file when it lives there, and the
-// cell routines chosen from its flags. Destroying an object releases what its kind owns; the
-// registry destroys the children first.
+// block read from or written to it; the disk file is open only while a call works on it, its
+// mapping may be kept between calls (access_block.h). A memory array (kind 3) holds its
+// structure. An item (kind 4) holds its flags, its buffer when it lives in memory and its
+// index among the items of its array file when it lives there. Destroying an object releases
+// what its kind owns; the registry destroys the children first.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "arrayfile/cells.h"
+#include "arrayfile/access_block.h"
 #include "arrayfile/file_format.h"
 #include "arrayfile/structure.h"
 #include "frame/registry.h"
@@ -29,6 +29,7 @@ struct ArrayFileObject : NamedObject {
     Structure structure;
     std::string path;
     platform::File file;  // open only during a call that works on the disk file
+    FileView view;        // the mapping that walks over its items share (access_block.h)
     // Written into the file's "AuditRec" for every changed cell while not 0 (a walk takes
     // it when its access block opens).
     int32_t auditStamp = 0;
@@ -47,14 +48,13 @@ struct ItemObject : NamedObject {
     uint32_t flags = 0;
     std::vector<uint8_t> buffer;  // memory items: the cells, in the layout of the file's data
     uint16_t itemIndex = kNoItemIndex;
-    CellRoutines routines;
 };
 
 // Makes the record of a new object of the kind (a bare header for kinds without a record).
 std::unique_ptr<NamedObject> MakeRecord(uint32_t kind);
 
 // A new item under owner, appended after its other children without the registry's name
-// checks: flags as given, no buffer, no item index, routines from the flags.
+// checks: flags as given, no buffer, no item index.
 ItemObject* MakeItem(NamedObject* owner, const std::string& name, uint32_t flags);
 
 // The array an item belongs to: its nearest ancestor that is an array file or a memory array.

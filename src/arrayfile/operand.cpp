@@ -18,16 +18,17 @@ Operand::~Operand() {
 
 Code OperandOfItem(ItemObject& item, Structure* selection, uint16_t destination, Operand& out) {
     NamedObject* array = ArrayOf(&item);
-    if (!array || !item.routines.get || !item.routines.put) return kUnsuited;
+    if (!array || !Walkable(item.flags)) return kUnsuited;
     out.owner = &StructureOf(array);
     out.kind = selection ? kSelectedOperand : kFlatOperand;
     out.selection = selection;
     out.count = selection ? selection->cells : out.owner->cells;
+    out.cellType = CellTypeOf(item.flags);
+    out.inFile = (item.flags & kResidencyMask) == kInFile;
+    out.store = out.cellType == kBitCellType ? Store::Bits
+                : out.inFile                 ? Store::Tolerant
+                                             : Store::Plain;
     out.data = item.buffer.data();
-    out.get = item.routines.get;
-    out.put = item.routines.put;
-    out.openAccess = item.routines.openAccess;
-    out.closeAccess = item.routines.closeAccess;
     out.item = &item;
     out.destination = destination;
     return kOk;
@@ -35,28 +36,27 @@ Code OperandOfItem(ItemObject& item, Structure* selection, uint16_t destination,
 
 Code OperandOfBuffer(uint32_t cellType, uint8_t* data, uint32_t count, uint16_t destination,
                      Operand& out) {
-    CellRoutines r = BufferRoutines(cellType);
-    if (!r.get) return kBadType;
+    if (cellType != kBitCellType && cellType != kDoubleCellType) return kBadType;
     out.kind = kFlatOperand;
     out.count = count;
+    out.cellType = cellType;
+    out.store = cellType == kBitCellType ? Store::Bits : Store::Plain;
     out.data = data;
-    out.get = r.get;
-    out.put = r.put;
     out.destination = destination;
     return kOk;
 }
 
 Code OperandOfConstant(uint32_t cellType, double value, Operand& out) {
     if (cellType == kBitCellType) {
-        out.value[0] = value != 0 ? 0x80 : 0x00;
+        out.value[0] = value != 0 ? 1 : 0;
     } else if (cellType == kDoubleCellType) {
-        SetValueNumber(out.value, value);
+        StoreDouble(out.value, value);
     } else {
         return kBadType;
     }
     out.kind = kConstantOperand;
     out.count = 1;
-    out.get = GetNothing;
+    out.cellType = cellType;
     return kOk;
 }
 

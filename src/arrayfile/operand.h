@@ -1,11 +1,11 @@
 // Operand descriptors: one argument of a cell walk, whatever it is (a whole item, an item seen
-// through a selection, a flat buffer of values, or a constant), with the cell routines that
-// read and write it and the working fields of its walk (walk.h).
+// through a selection, a flat buffer of values, or a constant), and the working fields of its
+// walk (walk.h).
 //
 // Life of an operand in every driver: made (ParseOperand, or OperandOfItem / OperandOfBuffer /
-// OperandOfConstant), BeginWalk once, a loop of get / put / StepWalk, EndWalk, ReleaseOperand,
-// DisposeOperand. The destructor does whatever of the last three is still to do, so an early
-// return leaks nothing and leaves no file mapped.
+// OperandOfConstant), BeginWalk once, a loop of NextRun / ReadRun / WriteRun, EndWalk,
+// ReleaseOperand, DisposeOperand. The destructor does whatever of the last three is still to
+// do, so an early return leaks nothing and leaves no file mapped.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +19,9 @@
 
 namespace zrt {
 
+struct AccessBlock;
+struct ItemObject;
+
 enum OperandKind : uint32_t {
     kConstantOperand = 0,  // one value, offered at every step
     kFlatOperand = 1,      // a whole item, or a buffer: cells 0, 1, 2, ...
@@ -31,6 +34,13 @@ enum OperandForm : uint32_t {
     kItemForm = 1,       // name: a whole item
     kConstantForm = 2,   // (cell type, value)
     kBufferForm = 3,     // (cell type, values): the operand may own a copy of the values
+};
+
+// How a walk stores into the operand's cells.
+enum class Store : uint8_t {
+    Plain,     // memory doubles and flat buffers: every value stored
+    Tolerant,  // file doubles: only values that differ from the stored one, audited
+    Bits,      // bit cells
 };
 
 struct Operand {
@@ -47,37 +57,47 @@ struct Operand {
     bool ownerOrder = false;
     const Structure* owner = nullptr;   // items: the structure of the item's array
     uint32_t count = 0;                 // cells offered: selection's, owner's, buffer's; 1
+    uint32_t cellType = 0;              // kBitCellType or kDoubleCellType
+    Store store = Store::Plain;
     uint8_t* data = nullptr;            // memory buffer, mapped item data, or flat buffer
-    CellGet get = nullptr;
-    CellPut put = nullptr;
-    struct ItemObject* item = nullptr;
-    OpenAccess openAccess = nullptr;
-    CloseAccess closeAccess = nullptr;
+    ItemObject* item = nullptr;
+    bool inFile = false;                // the item's data are reached through an access block
     uint16_t destination = 0;           // not 0 when the walk writes into this operand
-    // The value field: a constant's value; for every other operand it receives each cell read
-    // and supplies each cell written. Doubles fill it, bits use its first byte.
+    // A constant's value: a double, or a bit in the first byte (1 set, 0 clear).
     alignas(8) uint8_t value[8] = {};
 
     // ---- the working fields of a walk (walk.h)
     struct AccessBlock* access = nullptr;
-    uint32_t current = 0;               // cell number in the item, or index in the buffer
-    std::vector<uint32_t> counters;     // kind 2: position reached in each selection dimension
-    std::vector<uint32_t> partials;     // kind 2: sum of the cell-number parts of dims 0..d
-    // kind 2: for each selection dimension, position in the owner x owner stride of each of
-    // its ids, one run per dimension starting at runStart[d]. Made once by BeginWalk, so that
-    // a step costs no lookup.
+    bool walking = false;
+    // The walk goes through runs of cells: runLength cells, runStep apart, the first at
+    // current; inRun counts the cells of the run already passed. A walk of one cell offers
+    // the same cell at every step.
+    uint32_t current = 0;
+    uint32_t inRun = 0;
+    uint32_t runLength = 0;
+    int64_t runStep = 1;
+    bool oneCell = false;
+    // kind 2: the dimensions in front of those that the runs cover, walked as an odometer.
+    uint32_t outer = 0;                 // how many dimensions that is
+    uint32_t runFirst = 0;              // cell-number part of the run's own dimensions
+    std::vector<uint32_t> counters;     // position reached in each outer dimension
+    std::vector<uint32_t> partials;     // sum of the cell-number parts of dims 0..d
+    // For each selection dimension, position in the owner x owner stride of each of its ids,
+    // one run per dimension starting at runStart[d]. Made once by BeginWalk, so that a step
+    // costs no lookup.
     std::vector<uint32_t> idOffsets;
     std::vector<uint32_t> runStart;
+    bool repeats = false;               // some cell comes more than once in the walk
+    std::vector<uint8_t> block;         // a block of values read (walk.h)
+    std::vector<uint32_t> cells;        // the cell numbers of a run that is no progression
 
     // ---- what the operand owns
     std::unique_ptr<Structure> ownSelection;
     ArrayPtr ownValues;
-    bool walking = false;
 };
 
 // An item whole (selection null: kind 1) or through a selection (kind 2, the selection stays
-// the caller's). 10015 when the item has no cells to walk (no routines for its flags) or
-// belongs to no array.
+// the caller's). 10015 when the item has no cells to walk or belongs to no array.
 Code OperandOfItem(ItemObject& item, Structure* selection, uint16_t destination, Operand& out);
 
 // A flat buffer of count cells of the cell type (1 bits, 8 doubles); 10004 for another type.

@@ -100,6 +100,7 @@ Code ActTransposeFile(ArrayFileObject& source, ArrayFileObject& target, const st
                       const std::vector<uint32_t>& map) {
     using namespace platform;
     if (map.size() != source.structure.rank()) return kRange;
+    DropView(source);
     FilesOpen open(source, target);
     if (SysError e = File::open(source.path, kReadWrite, kShareReadWrite,
                                 Disposition::OpenExisting, source.file)) {

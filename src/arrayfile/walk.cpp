@@ -1,5 +1,8 @@
 #include "arrayfile/walk.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "arrayfile/access_block.h"
 #include "arrayfile/objects.h"
 
@@ -7,24 +10,63 @@ namespace zrt {
 
 namespace {
 
-// The cell-number part of every id of the selection, and the walk placed on its first cell.
+// The step between evenly spaced offsets, or false when they are not.
+bool evenStep(const uint32_t* offsets, uint32_t n, int64_t& step) {
+    step = int64_t(offsets[1]) - int64_t(offsets[0]);
+    for (uint32_t k = 2; k < n; ++k)
+        if (int64_t(offsets[k]) - int64_t(offsets[k - 1]) != step) return false;
+    return true;
+}
+
+bool hasRepeats(const uint32_t* offsets, uint32_t n) {
+    std::vector<uint32_t> sorted(offsets, offsets + n);
+    std::sort(sorted.begin(), sorted.end());
+    return std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end();
+}
+
+// Merges trailing dimensions into the run while their ids stay evenly spaced at the run's
+// pace; the others become the odometer in front of it.
+void findRuns(Operand& op) {
+    const Structure& sel = *op.selection;
+    uint32_t length = 1, first = 0;
+    int64_t step = 0;
+    int32_t d = static_cast<int32_t>(sel.rank()) - 1;
+    for (; d >= 0; --d) {
+        uint32_t n = sel.dims[d].size;
+        const uint32_t* offsets = &op.idOffsets[op.runStart[d]];
+        if (n > 1) {
+            int64_t t;
+            if (!evenStep(offsets, n, t)) break;
+            if (length == 1) step = t;
+            else if (t != step * length) break;
+            length *= n;
+        }
+        first += offsets[0];
+    }
+    op.outer = static_cast<uint32_t>(d + 1);
+    op.runFirst = first;
+    op.runLength = length;
+    op.runStep = length == 1 ? 1 : step;
+}
+
+// The cell-number part of every id of the selection, its runs, and the walk placed on its
+// first cell.
 Code beginSelected(Operand& op) {
     const Structure& sel = *op.selection;
     const Structure& owner = *op.owner;
     uint32_t rank = sel.rank();
     if (rank != owner.rank()) return kRange;
-    op.counters.assign(rank, 0);
-    op.partials.assign(rank, 0);
-    op.runStart.assign(rank, 0);
     op.current = 0;
     if (op.count == 0) return kOk;  // nothing to walk: no id is looked at
     size_t total = 0;
     for (uint32_t d = 0; d < rank; ++d) total += sel.dims[d].size;
     op.idOffsets.assign(total, 0);
+    op.runStart.assign(rank, 0);
     // Walking the owner's own ids in its own order (a transposed copy, a collapsed whole item)
     // needs no lookup: position k is position k, repeated ids included.
     bool own = op.ownerOrder || &sel == &owner;
-    uint32_t at = 0, cell = 0;
+    uint32_t at = 0;
+    op.repeats = false;
     for (uint32_t d = 0; d < rank; ++d) {
         const Dimension& s = sel.dims[d];
         const Dimension& o = owner.dims[d];
@@ -34,34 +76,104 @@ Code beginSelected(Operand& op) {
             if (position < 0) return kRange;
             op.idOffsets[at + k] = static_cast<uint32_t>(position) * o.stride;
         }
-        cell += op.idOffsets[at];
-        op.partials[d] = cell;
+        if (!own && s.size > 1 && hasRepeats(&op.idOffsets[at], s.size)) op.repeats = true;
         at += s.size;
     }
-    op.current = cell;
+    findRuns(op);
+    op.counters.assign(op.outer, 0);
+    op.partials.assign(op.outer, 0);
+    uint32_t cell = 0;
+    for (uint32_t d = 0; d < op.outer; ++d) {
+        cell += op.idOffsets[op.runStart[d]];
+        op.partials[d] = cell;
+    }
+    op.current = cell + op.runFirst;
+    op.cells.resize(kBlockCells);
     return kOk;
+}
+
+// The odometer: the first cell of the next run; after the last run, the first again.
+void nextRun(Operand& op) {
+    op.inRun = 0;
+    if (op.outer == 0) return;
+    const Structure& sel = *op.selection;
+    int32_t d = static_cast<int32_t>(op.outer) - 1;
+    while (d >= 0 && ++op.counters[d] >= sel.dims[d].size) op.counters[d--] = 0;
+    if (d < 0) d = 0;  // every counter wrapped: back to the first cell
+    uint32_t cell = d > 0 ? op.partials[d - 1] : 0;
+    for (uint32_t j = static_cast<uint32_t>(d); j < op.outer; ++j) {
+        cell += op.idOffsets[op.runStart[j] + op.counters[j]];
+        op.partials[j] = cell;
+    }
+    op.current = cell + op.runFirst;
+}
+
+uint32_t cellInRun(const Operand& op) {
+    return op.current + static_cast<uint32_t>(static_cast<uint64_t>(op.runStep) * op.inRun);
+}
+
+// A constant's value, m times over, in its block.
+void fillConstant(Operand& op) {
+    uint32_t size = BlockCellBytes(op.cellType);
+    for (uint32_t k = 0; k < kBlockCells; ++k) std::memcpy(&op.block[size_t(k) * size], op.value, size);
+}
+
+bool changes(double stored, double given) {
+    // Named doubles: each is rounded to double, so both builds compare the same numbers.
+    double limit = std::fabs(stored) * 1e-14;
+    double change = std::fabs(stored - given);
+    return !(limit >= change);
+}
+
+void storeTolerant(uint8_t* data, uint32_t cell, const uint8_t* value, const AccessBlock& access) {
+    uint8_t* at = data + uint64_t(cell) * 8;
+    if (!changes(LoadDouble(at), LoadDouble(value))) return;
+    if (access.auditData) StoreDouble(access.auditData + uint64_t(cell) * 8, access.auditValue);
+    std::memcpy(at, value, 8);
+}
+
+// Side by side cells without a mask: count the changes first, so that a block where nothing
+// changes is not written at all, and one where everything does is copied whole.
+bool storeTolerantBlock(uint8_t* data, uint32_t start, const uint8_t* values, uint32_t m,
+                        const AccessBlock& access) {
+    uint8_t* at = data + uint64_t(start) * 8;
+    uint32_t changed = 0;
+    for (uint32_t k = 0; k < m; ++k) changed += changes(LoadDouble(at + 8 * k), LoadDouble(values + 8 * k));
+    if (changed == 0) return true;
+    if (changed < m) return false;
+    std::memcpy(at, values, size_t(m) * 8);
+    if (uint8_t* audit = access.auditData)
+        for (uint32_t k = 0; k < m; ++k) StoreDouble(audit + (uint64_t(start) + k) * 8, access.auditValue);
+    return true;
 }
 
 }  // namespace
 
 Code BeginWalk(Operand& op, uint32_t& steps) {
-    if (op.openAccess && !op.access) {
-        if (Code c = op.openAccess(op.destination, *op.item, op.access)) return c;
+    if (op.inFile && !op.access) {
+        if (Code c = CreateFileAccessBlock(*op.item, op.access)) return c;
         op.data = op.access->itemData;
     }
     op.walking = true;
+    op.inRun = 0;
+    op.outer = 0;
+    op.block.resize(size_t(kBlockCells) * BlockCellBytes(op.cellType));
     switch (op.kind) {
     case kConstantOperand:
-        op.current = 0;
+        fillConstant(op);
         steps = 1;
         return kOk;
     case kFlatOperand:
         op.current = 0;
+        op.runLength = op.count;
+        op.runStep = 1;
+        op.oneCell = op.count == 1;
         steps = op.count;
         return kOk;
     case kSelectedOperand:
         if (!op.selection || !op.owner) return kUnsuited;
         if (Code c = beginSelected(op)) return c;
+        op.oneCell = op.count == 1;
         steps = op.count;
         return kOk;
     default:
@@ -69,19 +181,76 @@ Code BeginWalk(Operand& op, uint32_t& steps) {
     }
 }
 
-void StepSelected(Operand& op) {
-    if (op.idOffsets.empty()) return;  // a walk of no cells has nowhere to go
-    const Structure& sel = *op.selection;
-    int32_t rank = static_cast<int32_t>(sel.rank());
-    int32_t d = rank - 1;
-    while (d >= 0 && ++op.counters[d] >= sel.dims[d].size) op.counters[d--] = 0;
-    if (d < 0) d = 0;  // every counter wrapped: back to the first cell
-    uint32_t cell = d > 0 ? op.partials[d - 1] : 0;
-    for (int32_t j = d; j < rank; ++j) {
-        cell += op.idOffsets[op.runStart[j] + op.counters[j]];
-        op.partials[j] = cell;
+Run NextRun(Operand& op, uint32_t m) {
+    if (op.kind == kConstantOperand || op.oneCell) return {op.current, 0, nullptr};
+    if (op.runLength - op.inRun >= m) {
+        Run run{cellInRun(op), op.runStep, nullptr};
+        op.inRun += m;
+        if (op.inRun == op.runLength) nextRun(op);
+        return run;
     }
-    op.current = cell;
+    uint32_t* list = op.cells.data();
+    for (uint32_t k = 0; k < m; ++k) {
+        list[k] = cellInRun(op);
+        if (++op.inRun == op.runLength) nextRun(op);
+    }
+    return {0, 0, list};
+}
+
+const uint8_t* ReadRun(Operand& op, const Run& run, uint32_t m, uint32_t offset) {
+    if (op.kind == kConstantOperand) return op.block.data();
+    uint8_t* out = op.block.data();
+    const uint8_t* data = op.data;
+    if (op.cellType == kDoubleCellType) {
+        if (run.contiguous()) return data + uint64_t(run.start + offset) * 8;
+        for (uint32_t k = 0; k < m; ++k)
+            std::memcpy(out + 8 * size_t(k), data + uint64_t(run.cell(k) + offset) * 8, 8);
+    } else {
+        for (uint32_t k = 0; k < m; ++k) out[k] = LoadBit(data, run.cell(k) + offset);
+    }
+    return out;
+}
+
+void WriteRun(Operand& op, const Run& run, const uint8_t* values, const uint8_t* mask, uint32_t m) {
+    uint8_t* data = op.data;
+    switch (op.store) {
+    case Store::Plain:
+        if (run.contiguous() && !mask) {
+            std::memcpy(data + uint64_t(run.start) * 8, values, size_t(m) * 8);
+            return;
+        }
+        for (uint32_t k = 0; k < m; ++k)
+            if (!mask || mask[k]) std::memcpy(data + uint64_t(run.cell(k)) * 8, values + 8 * size_t(k), 8);
+        return;
+    case Store::Tolerant:
+        if (run.contiguous() && !mask && storeTolerantBlock(data, run.start, values, m, *op.access))
+            return;
+        for (uint32_t k = 0; k < m; ++k)
+            if (!mask || mask[k]) storeTolerant(data, run.cell(k), values + 8 * size_t(k), *op.access);
+        return;
+    case Store::Bits:
+        for (uint32_t k = 0; k < m; ++k)
+            if (!mask || mask[k]) StoreBit(data, run.cell(k), values[k]);
+        return;
+    }
+}
+
+uint32_t BlockSize(const Operand& target, uint32_t left) {
+    uint32_t m = std::min(left, kBlockCells);
+    if (target.kind == kConstantOperand || target.oneCell) return m;
+    uint32_t run = target.runLength - target.inRun;
+    return run < m && run >= 32 ? run : m;
+}
+
+bool MustGoCellByCell(const Operand& target, const Operand& source) {
+    if (!target.item || !source.item) return false;  // buffers are copies, constants values
+    // Whole items walked in step: each cell is read before it is written, and never again.
+    if (target.kind == kFlatOperand && source.kind == kFlatOperand && source.count == target.count)
+        return false;
+    if (target.item == source.item) return true;
+    return target.access && source.access &&
+           SameFileCells(*target.access, target.item->itemIndex, *source.access,
+                         source.item->itemIndex);
 }
 
 void EndWalk(Operand& op) {
@@ -89,12 +258,14 @@ void EndWalk(Operand& op) {
     std::vector<uint32_t>().swap(op.partials);
     std::vector<uint32_t>().swap(op.idOffsets);
     std::vector<uint32_t>().swap(op.runStart);
+    std::vector<uint32_t>().swap(op.cells);
+    std::vector<uint8_t>().swap(op.block);
     op.walking = false;
 }
 
 void DisposeOperand(Operand& op) {
-    if (op.closeAccess && op.access) {
-        op.closeAccess(op.access);
+    if (op.access) {
+        CloseFileAccessBlock(op.access);
         op.data = nullptr;  // it pointed into the mapping
     }
     op.access = nullptr;

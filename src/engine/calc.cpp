@@ -32,13 +32,11 @@ Code calc(const APLArray* arg) {
     }
     Operand& target = operands[1];
     if (count == 3) {
-        const TwoOperandOperator* op = FindTwoOperand(name);
-        return RunTwoOperand(target, operands[2], op ? op->routine : nullptr);
+        return RunTwoOperand(target, operands[2], FindTwoOperand(name));
     }
-    const ThreeOperandOperator* op = FindThreeOperand(name);
-    ThreeOperandRoutine f = op ? op->routine : nullptr;
-    if (count == 4) return RunThreeOperand(target, operands[2], operands[3], f);
-    if (count == 5) return RunConditionalAudited(target, operands[2], operands[3], operands[4], f);
+    const Operator* op = FindThreeOperand(name);
+    if (count == 4) return RunThreeOperand(target, operands[2], operands[3], op);
+    if (count == 5) return RunConditionalAudited(target, operands[2], operands[3], operands[4], op);
     return kUnsuited;  // the target alone
 }
 

@@ -1,9 +1,7 @@
 #include "engine/calc_drivers.h"
 
-#include <cstddef>
-#include <cstring>
-
 #include "arrayfile/copy.h"
+#include "arrayfile/walk.h"
 #include "engine/audit_stamp.h"
 #include "engine/walk_scope.h"
 
@@ -11,156 +9,115 @@ namespace zrt {
 
 namespace {
 
-// ---- the fast path: operands whose cells lie in memory as doubles
-//
-// A whole double item (mapped file data or a memory buffer) or a flat buffer of doubles holds
-// cell k at data + 8k; a one-step operand offers the same cell at every step. For such
-// operands the loop reads the cells in place instead of calling each operand's routines and
-// stepping its walk; the routine and the target's put (the tolerant, audited write of a file
-// item) are the same as in the general loop.
-
-struct DirectCells {
-    const uint8_t* base = nullptr;
-    size_t stride = 0;
-    const uint8_t* at(uint32_t k) const { return base + k * stride; }
-};
-
-bool isDoubleRun(const Operand& op) {
-    return op.kind == kFlatOperand && op.get == GetDoubleCell && op.data;
+// The moves of "movif" and "movaud": a source of the target's type, a condition of bits and a
+// stamp of doubles.
+bool movable(const Operand& target, const Operand& a, const Operand* condition,
+             const Operand* stamp) {
+    return a.cellType == target.cellType && (!condition || condition->cellType == kBitCellType) &&
+           (!stamp || stamp->cellType == kDoubleCellType);
 }
 
-// A source's cells in place, when it has them so (its step count already checked).
-bool directSource(const Operand& op, DirectCells& out) {
-    if (op.kind == kConstantOperand) {
-        out = {op.value, 0};
-        return true;
-    }
-    if (!isDoubleRun(op)) return false;
-    out = {op.data, op.count == 1 ? 0u : 8u};
-    return true;
+bool suits(const Operator& op, const Operand& target, const Operand& a, const Operand& b) {
+    if (op.flags & kMoveIf) return movable(target, a, &b, nullptr);
+    if (op.flags & kMoveAudited) return movable(target, a, nullptr, &b);
+    return a.cellType == op.takes() && b.cellType == op.takes() && target.cellType == op.gives();
 }
 
-// The target's cell k into its value field, then f, then the target's put from it.
-template <class Compute>
-void directLoop(Operand& t, uint32_t n, Compute compute) {
-    for (uint32_t k = 0; k < n; ++k) {
-        std::memcpy(t.value, t.data + size_t(k) * 8, 8);
-        compute(k);
-        t.put(t.data, k, t.value, t.access);
-    }
+// The stamp of an audited move, set before the target's walk begins so that its access block
+// takes it.
+Code setStamp(Operand& stampOperand, AuditStamp& stamp) {
+    double value = 0;
+    if (Code c = ReadFirstNumber(stampOperand, value)) return c;
+    stamp.set(value);
+    return kOk;
 }
 
 }  // namespace
 
-Code RunTwoOperand(Operand& target, Operand& source, TwoOperandRoutine f) {
+Code RunTwoOperand(Operand& target, Operand& source, const Operator* op) {
     if (source.count == 0 || (source.kind == kConstantOperand && target.count == 0)) return kOk;
-    if (!f) return kUnsuited;
-    if (f == Mov) return CopyLoop(target, source);
+    if (!op) return kUnsuited;
+    if (op->flags & kMove) return CopyLoop(target, source);
+    if (source.cellType != op->takes() || target.cellType != op->gives()) return kUnsuited;
 
     WalkScope walks{&target, &source};
     uint32_t n = 0;
     if (Code c = BeginWalk(target, n)) return c;
     if (Code c = BeginInStep(source, n)) return c;
-    DirectCells s;
-    if (isDoubleRun(target) && directSource(source, s)) {
-        return GuardCells([&] { directLoop(target, n, [&](uint32_t k) { f(target.value, s.at(k)); }); });
-    }
+    // The target is read: a cell that comes twice must see what its first visit wrote.
+    bool single = target.repeats || MustGoCellByCell(target, source);
+    alignas(8) uint8_t results[kBlockCells * 8];
     return GuardCells([&] {
-        for (uint32_t k = 0; k < n; ++k) {
-            GetCell(source);
-            GetCell(target);
-            f(target.value, source.value);
-            PutCell(target, target.value);
-            StepWalk(target);
-            StepWalk(source);
+        for (uint32_t done = 0, m; done < n; done += m) {
+            m = single ? 1 : BlockSize(target, n - done);
+            Run to = NextRun(target, m);
+            const uint8_t* t = ReadRun(target, to, m);
+            op->kernel(results, t, ReadNext(source, m), m);
+            WriteRun(target, to, results, nullptr, m);
         }
     });
 }
 
-Code RunThreeOperand(Operand& target, Operand& a, Operand& b, ThreeOperandRoutine f) {
+Code RunThreeOperand(Operand& target, Operand& a, Operand& b, const Operator* op) {
     if (a.count == 0 || b.count == 0) return kOk;
-    if (!f) return kUnsuited;
+    if (!op) return kUnsuited;
+    if (!suits(*op, target, a, b)) return kUnsuited;
+    bool audited = op->flags & kMoveAudited;
     AuditStamp stamp;  // declared before the walks: the stamp goes back to 0 after they end
-    if (f == MovAud)
+    if (audited)
         if (Code c = stamp.claim(target)) return c;
 
     WalkScope walks{&target, &a, &b};
     uint32_t k = 0, n = 0;
     if (Code c = BeginWalk(b, k)) return c;
-    if (f == MovAud) {
-        // Set before the target's walk begins, so that its access block takes the stamp.
-        if (Code c = ReadFirstCell(b)) return c;
-        stamp.set(ValueNumber(b.value));
-    }
+    if (audited)
+        if (Code c = setStamp(b, stamp)) return c;
     if (Code c = BeginWalk(target, n)) return c;
     if (k != 1 && k != n) return kRange;
     if (Code c = BeginInStep(a, n)) return c;
-
-    if (f == MovIf) {
-        return GuardCells([&] {
-            for (uint32_t j = 0; j < n; ++j) {
-                GetCell(a);
-                GetCell(b);
-                if (IsTrue(b.value)) PutCell(target, a.value);
-                StepWalk(target);
-                StepWalk(a);
-                StepWalk(b);
-            }
-        });
-    }
-    if (f == MovAud) {
-        return GuardCells([&] {
-            for (uint32_t j = 0; j < n; ++j) {
-                GetCell(a);
-                PutCell(target, a.value);
-                StepWalk(target);
-                StepWalk(a);
-            }
-        });
-    }
-    DirectCells x, y;
-    if (isDoubleRun(target) && directSource(a, x) && directSource(b, y)) {
-        return GuardCells(
-            [&] { directLoop(target, n, [&](uint32_t j) { f(target.value, x.at(j), y.at(j)); }); });
-    }
+    bool single = MustGoCellByCell(target, a) || MustGoCellByCell(target, b);
+    bool masked = op->flags & kMoveIf;
+    alignas(8) uint8_t results[kBlockCells * 8];
     return GuardCells([&] {
-        for (uint32_t j = 0; j < n; ++j) {
-            GetCell(a);
-            GetCell(b);
-            GetCell(target);
-            f(target.value, a.value, b.value);
-            PutCell(target, target.value);
-            StepWalk(target);
-            StepWalk(a);
-            StepWalk(b);
+        for (uint32_t done = 0, m; done < n; done += m) {
+            m = single ? 1 : BlockSize(target, n - done);
+            Run to = NextRun(target, m);
+            const uint8_t* x = ReadNext(a, m);
+            if (audited) {
+                WriteRun(target, to, x, nullptr, m);
+            } else if (masked) {
+                WriteRun(target, to, x, ReadNext(b, m), m);
+            } else {
+                op->kernel(results, x, ReadNext(b, m), m);
+                WriteRun(target, to, results, nullptr, m);
+            }
         }
     });
 }
 
 Code RunConditionalAudited(Operand& target, Operand& a, Operand& condition, Operand& stamp,
-                           ThreeOperandRoutine f) {
+                           const Operator* op) {
     if (a.count == 0 || condition.count == 0 || stamp.count == 0) return kOk;
-    if (f != MovIf) return kUnsuited;
+    if (!op || !(op->flags & kMoveIf)) return kUnsuited;
+    if (!movable(target, a, &condition, &stamp)) return kUnsuited;
     AuditStamp audit;
     if (Code c = audit.claim(target)) return c;
 
     WalkScope walks{&target, &a, &condition, &stamp};
     uint32_t k = 0, n = 0;
     if (Code c = BeginWalk(stamp, k)) return c;
-    if (Code c = ReadFirstCell(stamp)) return c;
-    audit.set(ValueNumber(stamp.value));
+    if (Code c = setStamp(stamp, audit)) return c;
     if (Code c = BeginWalk(target, n)) return c;
     if (k != 1 && k != n) return kRange;
     if (Code c = BeginInStep(a, n)) return c;
     if (Code c = BeginInStep(condition, n)) return c;
+    bool single = MustGoCellByCell(target, a) || MustGoCellByCell(target, condition);
     return GuardCells([&] {
-        for (uint32_t j = 0; j < n; ++j) {
-            GetCell(a);
-            GetCell(condition);
-            if (IsTrue(condition.value)) PutCell(target, a.value);
-            StepWalk(target);
-            StepWalk(a);
-            StepWalk(condition);
+        for (uint32_t done = 0, m; done < n; done += m) {
+            m = single ? 1 : BlockSize(target, n - done);
+            Run to = NextRun(target, m);
+            const uint8_t* x = ReadNext(a, m);
+            WriteRun(target, to, x, ReadNext(condition, m), m);
         }
     });
 }

@@ -22,11 +22,9 @@ namespace zrt {
 namespace {
 
 // The operator of LComb and CorrectWtd: "addto" or "multo", else 10015.
-Code sumOrProduct(const std::string& name, TwoOperandRoutine& f) {
-    const TwoOperandOperator* op = FindTwoOperand(name);
-    if (!op || (op->routine != AddTo && op->routine != MulTo)) return kUnsuited;
-    f = op->routine;
-    return kOk;
+Code sumOrProduct(const std::string& name, const Operator*& f) {
+    f = FindTwoOperand(name);
+    return f && (f->flags & kSumOrProduct) ? kOk : kUnsuited;
 }
 
 Code parse(const APLArray* arg, uint32_t index, Operand& op, uint16_t destination = 0) {
@@ -48,8 +46,7 @@ Code reduce(const APLArray* arg) {
     if (count != 4) return kUnsuited;
     if (Code c = parse(arg, 3, source)) return c;
     if (Code c = parse(arg, 2, target, 1)) return c;
-    const TwoOperandOperator* op = FindTwoOperand(name);
-    return RunReduce(target, source, axis, op ? op->routine : nullptr);
+    return RunReduce(target, source, axis, FindTwoOperand(name));
 }
 
 // The weights of LComb: a number for each id of the source along the axis.
@@ -70,7 +67,7 @@ Code lcomb(const APLArray* arg) {
     if (Code c = NameOf(arg, 0, name)) return c;
     int32_t axis = 0;
     if (Code c = GetItemInt(arg, 1, axis)) return c;
-    TwoOperandRoutine f = nullptr;
+    const Operator* f = nullptr;
     if (Code c = sumOrProduct(name, f)) return c;
     Operand target, source;
     if (Code c = parse(arg, 3, source)) return c;
@@ -79,14 +76,14 @@ Code lcomb(const APLArray* arg) {
     std::vector<double> weights;
     if (Code c = weightsOf(arg, 4, IdsAlong(source, static_cast<uint32_t>(axis)), weights))
         return c;
-    return RunLComb(target, source, axis, weights, f);
+    return RunLComb(target, source, axis, weights, *f);
 }
 
 Code correctWtd(const APLArray* arg) {
     if (ArgumentCount(arg) != 6) return kBadType;
     std::string name;
     if (Code c = NameOf(arg, 0, name)) return c;
-    TwoOperandRoutine f = nullptr;
+    const Operator* f = nullptr;
     if (Code c = sumOrProduct(name, f)) return c;
     int32_t axis = 0;
     if (Code c = GetItemInt(arg, 1, axis)) return c;
@@ -95,7 +92,7 @@ Code correctWtd(const APLArray* arg) {
     if (Code c = parse(arg, 2, target, 1)) return c;
     if (Code c = parse(arg, 5, weights)) return c;
     if (Code c = parse(arg, 4, divisor)) return c;
-    return RunCorrectWtd(target, source, divisor, weights, axis, f);
+    return RunCorrectWtd(target, source, divisor, weights, axis, *f);
 }
 
 }  // namespace

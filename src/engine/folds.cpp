@@ -9,21 +9,41 @@ namespace zrt {
 
 namespace {
 
-double number(const uint8_t* v) { return ValueNumber(v); }
+// acc := f(acc, v) for m cells; "mov" keeps the last value.
+void combine(const Operator& f, uint8_t* acc, const uint8_t* v, uint32_t m, uint32_t size) {
+    if (f.kernel) f.kernel(acc, acc, v, m);
+    else std::memcpy(acc, v, size_t(m) * size);
+}
 
-// The cells along the axis are read at every step, so a source of double cells (a memory
-// buffer or mapped file data) is read in place rather than through its routine: the fast path
-// of the folds. The cell number wraps at 2^32 as the offsets do.
-struct AlongAxis {
-    explicit AlongAxis(Operand& op) : op(op), direct(op.get == GetDoubleCell ? op.data : nullptr) {}
-    void read(uint32_t i, const uint32_t* offsets) {
-        uint32_t cell = op.current + offsets[i];
-        if (direct) std::memcpy(op.value, direct + size_t(cell) * 8, 8);
-        else GetCellAt(op, cell, op.value);
+// out := v x w for m doubles, w one number or m of them.
+void weigh(uint8_t* out, const uint8_t* v, double w, uint32_t m) {
+    for (uint32_t j = 0; j < m; ++j) StoreDouble(out + 8 * size_t(j), LoadDouble(v + 8 * size_t(j)) * w);
+}
+void weigh(uint8_t* out, const uint8_t* v, const uint8_t* w, uint32_t m) {
+    for (uint32_t j = 0; j < m; ++j)
+        StoreDouble(out + 8 * size_t(j), LoadDouble(v + 8 * size_t(j)) * LoadDouble(w + 8 * size_t(j)));
+}
+
+// acc := acc / q, or 0 where q is 0 or a NaN.
+void divideBy(uint8_t* acc, const uint8_t* q, uint32_t m) {
+    for (uint32_t j = 0; j < m; ++j) {
+        double d = LoadDouble(q + 8 * size_t(j));
+        bool zero = !(d < 0 || d > 0);
+        StoreDouble(acc + 8 * size_t(j), zero ? 0.0 : LoadDouble(acc + 8 * size_t(j)) / d);
     }
-    Operand& op;
-    const uint8_t* direct;
-};
+}
+
+bool allDoubles(std::initializer_list<const Operand*> ops) {
+    for (const Operand* op : ops)
+        if (op->cellType != kDoubleCellType) return false;
+    return true;
+}
+
+// The walks of a fold: the target, and the collapsed source in step with it.
+Code beginFold(Operand& target, Operand& source, uint32_t& m) {
+    if (Code c = BeginWalk(target, m)) return c;
+    return BeginInStep(source, m);
+}
 
 }  // namespace
 
@@ -39,72 +59,73 @@ uint32_t IdsAlong(const Operand& op, uint32_t axis) {
     return s.dims[axis].size;
 }
 
-Code RunReduce(Operand& target, Operand& source, int32_t axis, TwoOperandRoutine f) {
+Code RunReduce(Operand& target, Operand& source, int32_t axis, const Operator* f) {
     if (!f) return kUnsuited;
     if (source.count == 0) return kRange;
     if (Code c = CheckFoldAxis(source, axis)) return c;
+    uint32_t type = f->flags & kMove ? source.cellType : f->takes();
+    if (source.cellType != type || target.cellType != type) return kUnsuited;
     AxisCollapse along;
     if (Code c = CollapseAxis(source, static_cast<uint32_t>(axis), along)) return c;
 
     WalkScope walks{&target, &source};
     uint32_t m = 0;
-    if (Code c = BeginWalk(target, m)) return c;
-    if (Code c = BeginInStep(source, m)) return c;
+    if (Code c = beginFold(target, source, m)) return c;
+    bool single = MustGoCellByCell(target, source);
+    uint32_t size = BlockCellBytes(type);
     const uint32_t* offsets = along.offsets.data();
     uint32_t n = along.n;
-    AlongAxis s(source);
+    alignas(8) uint8_t acc[kBlockCells * 8];
     return GuardCells([&] {
-        for (uint32_t j = 0; j < m; ++j) {
-            GetCell(source);
-            std::memcpy(target.value, source.value, 8);
-            for (uint32_t i = 1; i < n; ++i) {
-                s.read(i, offsets);
-                f(target.value, source.value);
-            }
-            PutCell(target, target.value);
-            StepWalk(target);
-            StepWalk(source);
+        for (uint32_t done = 0, k; done < m; done += k) {
+            k = single ? 1 : BlockSize(target, m - done);
+            Run to = NextRun(target, k);
+            Run from = NextRun(source, k);
+            std::memcpy(acc, ReadRun(source, from, k), size_t(k) * size);
+            for (uint32_t i = 1; i < n; ++i) combine(*f, acc, ReadRun(source, from, k, offsets[i]), k, size);
+            WriteRun(target, to, acc, nullptr, k);
         }
     });
 }
 
 Code RunLComb(Operand& target, Operand& source, int32_t axis, const std::vector<double>& weights,
-              TwoOperandRoutine f) {
+              const Operator& f) {
     if (source.count == 0) return kRange;
     if (Code c = CheckFoldAxis(source, axis)) return c;
+    if (!allDoubles({&target, &source})) return kUnsuited;
     AxisCollapse along;
     if (Code c = CollapseAxis(source, static_cast<uint32_t>(axis), along)) return c;
     if (weights.size() != along.n) return kRange;
 
     WalkScope walks{&target, &source};
     uint32_t m = 0;
-    if (Code c = BeginWalk(target, m)) return c;
-    if (Code c = BeginInStep(source, m)) return c;
+    if (Code c = beginFold(target, source, m)) return c;
+    bool single = MustGoCellByCell(target, source);
     const uint32_t* offsets = along.offsets.data();
     const double* w = weights.data();
     uint32_t n = along.n;
-    AlongAxis s(source);
+    alignas(8) uint8_t acc[kBlockCells * 8], term[kBlockCells * 8];
     return GuardCells([&] {
-        for (uint32_t j = 0; j < m; ++j) {
-            GetCell(source);
-            SetValueNumber(target.value, number(source.value) * w[0]);
+        for (uint32_t done = 0, k; done < m; done += k) {
+            k = single ? 1 : BlockSize(target, m - done);
+            Run to = NextRun(target, k);
+            Run from = NextRun(source, k);
+            weigh(acc, ReadRun(source, from, k), w[0], k);
             for (uint32_t i = 1; i < n; ++i) {
-                s.read(i, offsets);
-                SetValueNumber(source.value, w[i] * number(source.value));
-                f(target.value, source.value);
+                weigh(term, ReadRun(source, from, k, offsets[i]), w[i], k);
+                f.kernel(acc, acc, term, k);
             }
-            PutCell(target, target.value);
-            StepWalk(target);
-            StepWalk(source);
+            WriteRun(target, to, acc, nullptr, k);
         }
     });
 }
 
 Code RunCorrectWtd(Operand& target, Operand& source, Operand& divisor, Operand& weights,
-                   int32_t axis, TwoOperandRoutine f) {
+                   int32_t axis, const Operator& f) {
     if (source.count == 0) return kRange;
     if (Code c = CheckFoldAxis(source, axis)) return c;
     if (Code c = CheckFoldAxis(weights, axis)) return c;
+    if (!allDoubles({&target, &source, &divisor, &weights})) return kUnsuited;
     uint32_t d = static_cast<uint32_t>(axis);
     if (IdsAlong(weights, d) < IdsAlong(source, d)) return kUnsuited;
     AxisCollapse alongSource, alongWeights;
@@ -113,34 +134,28 @@ Code RunCorrectWtd(Operand& target, Operand& source, Operand& divisor, Operand& 
 
     WalkScope walks{&target, &source, &weights, &divisor};
     uint32_t m = 0;
-    if (Code c = BeginWalk(target, m)) return c;
-    if (Code c = BeginInStep(source, m)) return c;
+    if (Code c = beginFold(target, source, m)) return c;
     if (Code c = BeginInStep(weights, m)) return c;
     if (Code c = BeginInStep(divisor, m)) return c;
+    bool single = MustGoCellByCell(target, source) || MustGoCellByCell(target, weights) ||
+                  MustGoCellByCell(target, divisor);
     const uint32_t* so = alongSource.offsets.data();
     const uint32_t* wo = alongWeights.offsets.data();
     uint32_t n = alongSource.n;
-    AlongAxis s(source), w(weights);
+    alignas(8) uint8_t acc[kBlockCells * 8], term[kBlockCells * 8];
     return GuardCells([&] {
-        for (uint32_t j = 0; j < m; ++j) {
-            GetCell(source);
-            GetCell(divisor);
-            GetCell(weights);
-            SetValueNumber(target.value, number(source.value) * number(weights.value));
+        for (uint32_t done = 0, k; done < m; done += k) {
+            k = single ? 1 : BlockSize(target, m - done);
+            Run to = NextRun(target, k);
+            Run from = NextRun(source, k);
+            Run weightsFrom = NextRun(weights, k);
+            weigh(acc, ReadRun(source, from, k), ReadRun(weights, weightsFrom, k), k);
             for (uint32_t i = 1; i < n; ++i) {
-                s.read(i, so);
-                w.read(i, wo);
-                SetValueNumber(source.value, number(source.value) * number(weights.value));
-                f(target.value, source.value);
+                weigh(term, ReadRun(source, from, k, so[i]), ReadRun(weights, weightsFrom, k, wo[i]), k);
+                f.kernel(acc, acc, term, k);
             }
-            double q = number(divisor.value);
-            bool zero = !(q < 0 || q > 0);  // 0, or a NaN
-            SetValueNumber(target.value, zero ? 0.0 : number(target.value) / q);
-            PutCell(target, target.value);
-            StepWalk(target);
-            StepWalk(divisor);
-            StepWalk(source);
-            StepWalk(weights);
+            divideBy(acc, ReadNext(divisor, k), k);
+            WriteRun(target, to, acc, nullptr, k);
         }
     });
 }

@@ -1,7 +1,7 @@
 // Match: whether two operands hold the same numbers cell for cell. The argument is (A, B) in
 // any operand forms; B offers 1 cell (compared with every cell of A) or as many as A. Cells a
 // and b agree when |a - b| <= 1e-14 x |a|: the tolerance is relative to A alone. The answer is
-// (0, 1 or 0), or the code alone.
+// (0, 1 or 0), or the code alone; operands of bits have no numbers to compare (10015).
 #include <cstring>
 
 #include "arrayfile/arguments.h"
@@ -22,21 +22,19 @@ Code runMatch(Operand& a, Operand& b, bool& same) {
         same = a.count == b.count;
         return kOk;
     }
+    if (a.cellType != kDoubleCellType || b.cellType != kDoubleCellType) return kUnsuited;
     WalkScope walks{&a, &b};
     uint32_t n = 0;
     if (Code c = BeginWalk(a, n)) return c;
     if (Code c = BeginInStep(b, n)) return c;
     bool agree = true;
     Code code = GuardCells([&] {
-        for (uint32_t k = 0; k < n; ++k) {
-            GetCell(a);
-            GetCell(b);
-            if (!EqualRelativeTo(ValueNumber(a.value), ValueNumber(b.value))) {
-                agree = false;
-                return;
-            }
-            StepWalk(a);
-            StepWalk(b);
+        for (uint32_t done = 0, m; done < n && agree; done += m) {
+            m = BlockSize(a, n - done);
+            const uint8_t* x = ReadNext(a, m);
+            const uint8_t* y = ReadNext(b, m);
+            for (uint32_t k = 0; k < m && agree; ++k)
+                agree = EqualRelativeTo(LoadDouble(x + 8 * size_t(k)), LoadDouble(y + 8 * size_t(k)));
         }
     });
     same = code == kOk && agree;

@@ -1,8 +1,8 @@
 #include "engine/operators.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstring>
-#include <iterator>
 
 #include "arrayfile/cells.h"
 #include "engine/tolerance.h"
@@ -12,12 +12,42 @@ namespace zrt {
 
 namespace {
 
-double num(const uint8_t* v) { return ValueNumber(v); }
-void setNum(uint8_t* v, double d) { SetValueNumber(v, d); }
-void setBool(uint8_t* v, bool b) { v[0] = b ? 0x80 : 0x00; }
-void setFlag(uint8_t* v, bool b) { SetValueNumber(v, b ? 1.0 : 0.0); }
+// ---- kernels, written once per shape: each loop is plain enough for the compiler to
+// vectorise (this file is built with -O3: GCC's -O2 cost model leaves loops that need an
+// overlap check scalar).
+
+// Doubles to doubles.
+template <auto op>
+void numbers(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n) {
+    for (uint32_t i = 0; i < n; ++i)
+        StoreDouble(r + 8 * size_t(i), op(LoadDouble(a + 8 * size_t(i)), LoadDouble(b + 8 * size_t(i))));
+}
+
+// Doubles to bits.
+template <auto test>
+void tests(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n) {
+    for (uint32_t i = 0; i < n; ++i)
+        r[i] = test(LoadDouble(a + 8 * size_t(i)), LoadDouble(b + 8 * size_t(i))) ? 1 : 0;
+}
+
+// Doubles to the numbers 1 and 0.
+template <auto test>
+void flags(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n) {
+    for (uint32_t i = 0; i < n; ++i)
+        StoreDouble(r + 8 * size_t(i), test(LoadDouble(a + 8 * size_t(i)), LoadDouble(b + 8 * size_t(i))) ? 1.0 : 0.0);
+}
+
+// Bits to bits.
+template <auto op>
+void bits(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n) {
+    for (uint32_t i = 0; i < n; ++i) r[i] = op(a[i], b[i]);
+}
 
 // ---- arithmetic that the floating-point status can veto
+//
+// "div" and "pow" give 0 for a result that raised one of the flags below. A block is computed
+// at full speed with the flags clear and looked at once; only a block that raised one is
+// computed again cell by cell, each cell with the flags clear.
 
 // The flags that make "div" give 0; the denormal-operand exception of the original
 // floating-point unit has no flag here, so a subnormal operand is tested for directly.
@@ -25,6 +55,8 @@ constexpr uint32_t kDivideFaults =
     platform::kFpInvalid | platform::kFpDivideByZero | platform::kFpOverflow;
 // The math errors of the power function: domain (invalid), pole (divide by zero), overflow.
 constexpr uint32_t kPowerFaults = kDivideFaults;
+
+bool subnormal(double x) { return std::fabs(x) < DBL_MIN && x != 0; }
 
 // Runs op(a, b) with the exception flags clear and gives 0 when it raised one of faults,
 // clearing them again. The volatile copies keep the operation between the two looks at the
@@ -41,73 +73,91 @@ double vetoed(double a, double b, uint32_t faults, Op op) {
     return r;
 }
 
+double quotient(double a, double b) { return subnormal(a) || subnormal(b) ? 0 : a / b; }
+
 double divide(double a, double b) {
-    if (std::fpclassify(a) == FP_SUBNORMAL || std::fpclassify(b) == FP_SUBNORMAL) return 0;
+    if (subnormal(a) || subnormal(b)) return 0;
     return vetoed(a, b, kDivideFaults, [](double x, double y) { return x / y; });
 }
 
 // Some C libraries (MinGW's among them) give a NaN or an infinity for a math error without
 // raising its flag; from finite operands either one is such an error.
+double raised(double a, double b) {
+    double r = std::pow(a, b);
+    return std::isfinite(r) || !std::isfinite(a) || !std::isfinite(b) ? r : 0;
+}
+
 double power(double a, double b) {
     double r = vetoed(a, b, kPowerFaults, [](double x, double y) { return std::pow(x, y); });
     return std::isfinite(r) || !std::isfinite(a) || !std::isfinite(b) ? r : 0;
 }
 
-// ---- two-operand routines
-
-void orTo(uint8_t* t, const uint8_t* s) { t[0] |= s[0]; }
-void andTo(uint8_t* t, const uint8_t* s) { t[0] &= s[0]; }
-// Rounded to the nearest multiple of s, halves toward positive infinity; s = 0 gives a NaN.
-void roundTo(uint8_t* t, const uint8_t* s) {
-    double step = num(s);
-    setNum(t, std::floor(num(t) / step + 0.5) * step);
+template <auto fast, auto exact, uint32_t faults>
+void vetoedNumbers(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n) {
+    if (platform::fpStatus() & faults) platform::fpClear();  // raised by something else
+    numbers<fast>(r, a, b, n);
+    if (!(platform::fpStatus() & faults)) return;
+    platform::fpClear();
+    numbers<exact>(r, a, b, n);
 }
 
-const TwoOperandOperator kTwoOperandTable[] = {
-    {"mov", Mov},       {"addto", AddTo}, {"multo", MulTo},
-    {"andto", andTo},   {"orto", orTo},   {"roundto", roundTo},
-};
+// ---- the operators
 
-// ---- three-operand routines
-//
+constexpr auto add = [](double x, double y) { return x + y; };
+constexpr auto mul = [](double x, double y) { return x * y; };
+// Rounded to the nearest multiple of s, halves toward positive infinity; s = 0 gives a NaN.
+constexpr auto roundTo = [](double t, double s) { return std::floor(t / s + 0.5) * s; };
+constexpr auto both = [](uint8_t x, uint8_t y) -> uint8_t { return x & y; };
+constexpr auto either = [](uint8_t x, uint8_t y) -> uint8_t { return x | y; };
+
 // The ordered comparisons give what the original ones gave for a NaN: "gt" and "gteq" false,
 // "lt" and "lteq" true; so "lt" is "not gteq" and "lteq" "not gt". Likewise "neq" is "not eq".
+constexpr auto gt = [](double x, double y) { return x > y; };
+constexpr auto gteq = [](double x, double y) { return x >= y; };
+constexpr auto lt = [](double x, double y) { return !(x >= y); };
+constexpr auto lteq = [](double x, double y) { return !(x > y); };
+constexpr auto eq = [](double x, double y) { return TolerantlyEqual(x, y); };
+constexpr auto neq = [](double x, double y) { return !TolerantlyEqual(x, y); };
+constexpr auto big = [](double x) { return std::fabs(x) > kTolerance; };
+constexpr auto bothBig = [](double x, double y) { return big(x) && big(y); };
+constexpr auto eitherBig = [](double x, double y) { return big(x) || big(y); };
 
-bool greater(const uint8_t* a, const uint8_t* b) { return num(a) > num(b); }
-bool greaterOrEqual(const uint8_t* a, const uint8_t* b) { return num(a) >= num(b); }
-bool equal(const uint8_t* a, const uint8_t* b) { return TolerantlyEqual(num(a), num(b)); }
-bool big(const uint8_t* v) { return std::fabs(num(v)) > kTolerance; }
+constexpr uint32_t kBits = kTakesBits | kGivesBits;
 
-void add(uint8_t* t, const uint8_t* a, const uint8_t* b) { setNum(t, num(a) + num(b)); }
-void sub(uint8_t* t, const uint8_t* a, const uint8_t* b) { setNum(t, num(a) - num(b)); }
-void mul(uint8_t* t, const uint8_t* a, const uint8_t* b) { setNum(t, num(a) * num(b)); }
-void quotient(uint8_t* t, const uint8_t* a, const uint8_t* b) { setNum(t, divide(num(a), num(b))); }
-void raised(uint8_t* t, const uint8_t* a, const uint8_t* b) { setNum(t, power(num(a), num(b))); }
-void pct(uint8_t* t, const uint8_t* a, const uint8_t* b) { setNum(t, num(a) * num(b) * 0.01); }
-void andB(uint8_t* t, const uint8_t* a, const uint8_t* b) { t[0] = a[0] & b[0]; }
-void orB(uint8_t* t, const uint8_t* a, const uint8_t* b) { t[0] = a[0] | b[0]; }
-void eq(uint8_t* t, const uint8_t* a, const uint8_t* b) { setBool(t, equal(a, b)); }
-void neq(uint8_t* t, const uint8_t* a, const uint8_t* b) { setBool(t, !equal(a, b)); }
-void gt(uint8_t* t, const uint8_t* a, const uint8_t* b) { setBool(t, greater(a, b)); }
-void gteq(uint8_t* t, const uint8_t* a, const uint8_t* b) { setBool(t, greaterOrEqual(a, b)); }
-void lt(uint8_t* t, const uint8_t* a, const uint8_t* b) { setBool(t, !greaterOrEqual(a, b)); }
-void lteq(uint8_t* t, const uint8_t* a, const uint8_t* b) { setBool(t, !greater(a, b)); }
-void andF(uint8_t* t, const uint8_t* a, const uint8_t* b) { setFlag(t, big(a) && big(b)); }
-void orF(uint8_t* t, const uint8_t* a, const uint8_t* b) { setFlag(t, big(a) || big(b)); }
-void eqF(uint8_t* t, const uint8_t* a, const uint8_t* b) { setFlag(t, equal(a, b)); }
-void neqF(uint8_t* t, const uint8_t* a, const uint8_t* b) { setFlag(t, !equal(a, b)); }
-void gtF(uint8_t* t, const uint8_t* a, const uint8_t* b) { setFlag(t, greater(a, b)); }
-void gteqF(uint8_t* t, const uint8_t* a, const uint8_t* b) { setFlag(t, greaterOrEqual(a, b)); }
-void ltF(uint8_t* t, const uint8_t* a, const uint8_t* b) { setFlag(t, !greaterOrEqual(a, b)); }
-void lteqF(uint8_t* t, const uint8_t* a, const uint8_t* b) { setFlag(t, !greater(a, b)); }
+const Operator kTwoOperandTable[] = {
+    {"mov", nullptr, kMove},
+    {"addto", numbers<add>, kSumOrProduct},
+    {"multo", numbers<mul>, kSumOrProduct},
+    {"andto", bits<both>, kBits},
+    {"orto", bits<either>, kBits},
+    {"roundto", numbers<roundTo>, 0},
+};
 
-const ThreeOperandOperator kThreeOperandTable[] = {
-    {"add", add},     {"sub", sub},       {"mul", mul},       {"div", quotient},
-    {"and", andB},    {"or", orB},        {"eq", eq},         {"neq", neq},
-    {"gt", gt},       {"gteq", gteq},     {"lt", lt},         {"lteq", lteq},
-    {"andf", andF},   {"orf", orF},       {"eqf", eqF},       {"neqf", neqF},
-    {"gtf", gtF},     {"gteqf", gteqF},   {"ltf", ltF},       {"lteqf", lteqF},
-    {"pow", raised},     {"pct", pct},       {"movif", MovIf},   {"movaud", MovAud},
+const Operator kThreeOperandTable[] = {
+    {"add", numbers<add>, 0},
+    {"sub", numbers<[](double x, double y) { return x - y; }>, 0},
+    {"mul", numbers<mul>, 0},
+    {"div", vetoedNumbers<quotient, divide, kDivideFaults>, 0},
+    {"and", bits<both>, kBits},
+    {"or", bits<either>, kBits},
+    {"eq", tests<eq>, kGivesBits},
+    {"neq", tests<neq>, kGivesBits},
+    {"gt", tests<gt>, kGivesBits},
+    {"gteq", tests<gteq>, kGivesBits},
+    {"lt", tests<lt>, kGivesBits},
+    {"lteq", tests<lteq>, kGivesBits},
+    {"andf", flags<bothBig>, 0},
+    {"orf", flags<eitherBig>, 0},
+    {"eqf", flags<eq>, 0},
+    {"neqf", flags<neq>, 0},
+    {"gtf", flags<gt>, 0},
+    {"gteqf", flags<gteq>, 0},
+    {"ltf", flags<lt>, 0},
+    {"lteqf", flags<lteq>, 0},
+    {"pow", vetoedNumbers<raised, power, kPowerFaults>, 0},
+    {"pct", numbers<[](double x, double y) { return x * y * 0.01; }>, 0},
+    {"movif", nullptr, kMoveIf},
+    {"movaud", nullptr, kMoveAudited},
 };
 
 bool sameWithoutCase(std::string_view a, const char* b) {
@@ -121,29 +171,20 @@ bool sameWithoutCase(std::string_view a, const char* b) {
     return true;
 }
 
-template <class Row, size_t N>
-const Row* find(const Row (&table)[N], std::string_view name) {
-    for (const Row& row : table)
+template <size_t N>
+const Operator* find(const Operator (&table)[N], std::string_view name) {
+    for (const Operator& row : table)
         if (sameWithoutCase(name, row.name)) return &row;
     return nullptr;
 }
 
 }  // namespace
 
-void Mov(uint8_t* t, const uint8_t* s) { std::memcpy(t, s, 8); }
-void AddTo(uint8_t* t, const uint8_t* s) { setNum(t, num(t) + num(s)); }
-void MulTo(uint8_t* t, const uint8_t* s) { setNum(t, num(t) * num(s)); }
-void MovIf(uint8_t* t, const uint8_t* a, const uint8_t* b) {
-    if (IsTrue(b)) std::memcpy(t, a, 8);
-}
-void MovAud(uint8_t* t, const uint8_t* a, const uint8_t*) { std::memcpy(t, a, 8); }
+uint32_t Operator::takes() const { return flags & kTakesBits ? kBitCellType : kDoubleCellType; }
+uint32_t Operator::gives() const { return flags & kGivesBits ? kBitCellType : kDoubleCellType; }
 
-const TwoOperandOperator* FindTwoOperand(std::string_view name) {
-    return find(kTwoOperandTable, name);
-}
+const Operator* FindTwoOperand(std::string_view name) { return find(kTwoOperandTable, name); }
 
-const ThreeOperandOperator* FindThreeOperand(std::string_view name) {
-    return find(kThreeOperandTable, name);
-}
+const Operator* FindThreeOperand(std::string_view name) { return find(kThreeOperandTable, name); }
 
 }  // namespace zrt

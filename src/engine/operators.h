@@ -1,9 +1,11 @@
-// Calc's operators: two tables that map a name to a cell routine. A routine works on value
-// fields (8 bytes each): a number is the double held there, a Boolean the first byte (0x80
-// true, 0x00 false; the other bytes are left as they are). Names match without case, first
-// row first. The drivers (calc_drivers.h) never look at an operator's name: they compare the
-// routine with the few that they treat apart (Mov, MovIf, MovAud) or that the folds accept
-// (AddTo, MulTo).
+// Calc's operators: two tables that map a name to a kernel and the cell types it works on.
+// Names match without case, first row first. The drivers (calc_drivers.h) never look at an
+// operator's name: they read its flags.
+//
+// A kernel computes r[i] := a[i] op b[i] for n cells of blocks (walk.h): a double takes 8
+// bytes, a bit one byte (1 or 0). r is a block of the caller's, 8-byte aligned; a and b may be
+// the same, may be r itself, and may lie unaligned in a file's mapping. The two-operand table
+// computes t := t op s with a = t and b = s.
 #pragma once
 
 #include <cstdint>
@@ -11,33 +13,29 @@
 
 namespace zrt {
 
-// t := t op s, in place in the target's value field.
-using TwoOperandRoutine = void (*)(uint8_t* t, const uint8_t* s);
-// t := a op b.
-using ThreeOperandRoutine = void (*)(uint8_t* t, const uint8_t* a, const uint8_t* b);
+using Kernel = void (*)(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n);
 
-struct TwoOperandOperator {
-    const char* name;
-    TwoOperandRoutine routine;
+enum OperatorFlags : uint32_t {
+    kTakesBits = 0x01,      // the sources are bit cells (else doubles)
+    kGivesBits = 0x02,      // the results are bit cells (else doubles)
+    kMove = 0x04,           // t := s, cells of either type; no kernel
+    kMoveIf = 0x08,         // t := a where b; no kernel
+    kMoveAudited = 0x10,    // t := a, changed cells stamped with b; no kernel
+    kSumOrProduct = 0x20,   // "addto" and "multo", the operators of LComb and CorrectWtd
 };
 
-struct ThreeOperandOperator {
+struct Operator {
     const char* name;
-    ThreeOperandRoutine routine;
+    Kernel kernel;
+    uint32_t flags;
+
+    // The cell type of the sources and of the results (kBitCellType or kDoubleCellType).
+    uint32_t takes() const;
+    uint32_t gives() const;
 };
 
 // The row whose name matches, or null.
-const TwoOperandOperator* FindTwoOperand(std::string_view name);
-const ThreeOperandOperator* FindThreeOperand(std::string_view name);
-
-// Routines the drivers recognise.
-void Mov(uint8_t* t, const uint8_t* s);
-void AddTo(uint8_t* t, const uint8_t* s);
-void MulTo(uint8_t* t, const uint8_t* s);
-void MovIf(uint8_t* t, const uint8_t* a, const uint8_t* b);
-void MovAud(uint8_t* t, const uint8_t* a, const uint8_t* b);
-
-// True when a Boolean value field holds exactly the byte 0x80.
-inline bool IsTrue(const uint8_t* v) { return v[0] == 0x80; }
+const Operator* FindTwoOperand(std::string_view name);
+const Operator* FindThreeOperand(std::string_view name);
 
 }  // namespace zrt

@@ -23,12 +23,12 @@ namespace zrt {
 
 namespace {
 
-// Item 0: an item through a selection; a whole item, a buffer or a constant has no
-// selection to scan (10015).
+// Item 0: an item of doubles through a selection; a whole item, a buffer or a constant has
+// no selection to scan, bits no numbers (10015).
 Code pagedOperand(const APLArray* arg, Operand& a) {
     uint32_t form = 0;
     if (Code c = ParseOperand(arg, 0, a, 0, form)) return c;
-    return form == kSelectionForm && a.selection ? kOk : kUnsuited;
+    return form == kSelectionForm && a.selection && a.cellType == kDoubleCellType ? kOk : kUnsuited;
 }
 
 // Item 1: (r, c, p), each readable as an integer; p is given back.
@@ -74,16 +74,15 @@ Result flagNonZeroPages(const APLArray* arg) {
     uint8_t* f = flagged.data();
     uint32_t left = n;  // pages not flagged yet
     Code code = GuardCells([&] {
-        for (uint32_t k = 0; k < steps && left > 0; ++k) {
+        for (uint32_t done = 0, k; done < steps && left > 0; done += k) {
+            k = BlockSize(a, steps - done);
+            Run run = NextRun(a, k);
             for (uint32_t i = 0; i < n; ++i) {
                 if (f[i]) continue;
-                GetCellAt(a, a.current + offsets[i], a.value);
-                if (IsNonZero(ValueNumber(a.value))) {
-                    f[i] = 1;
-                    --left;
-                }
+                const uint8_t* v = ReadRun(a, run, k, offsets[i]);
+                for (uint32_t j = 0; j < k && !f[i]; ++j) f[i] = IsNonZero(LoadDouble(v + 8 * size_t(j)));
+                if (f[i]) --left;
             }
-            StepWalk(a);
         }
     });
     if (code) return code;
@@ -103,21 +102,25 @@ Result findFirstNonZeroPage(const APLArray* arg) {
     WalkScope walks{&a};
     uint32_t steps = 0;
     if (Code c = BeginWalk(a, steps)) return c;
-    bool found = false;
+    uint32_t at = steps;  // the step of the first nonzero cell
     Code code = GuardCells([&] {
-        for (uint32_t k = 0; k < steps; ++k) {
-            GetCell(a);
-            if (IsNonZero(ValueNumber(a.value))) {
-                found = true;
-                return;
-            }
-            StepWalk(a);
+        for (uint32_t done = 0, k; done < steps && at == steps; done += k) {
+            k = BlockSize(a, steps - done);
+            const uint8_t* v = ReadNext(a, k);
+            for (uint32_t j = 0; j < k; ++j)
+                if (IsNonZero(LoadDouble(v + 8 * size_t(j)))) {
+                    at = done + j;
+                    break;
+                }
         }
     });
     if (code) return code;
-    if (found)
-        for (uint32_t j = 0; j < rank; ++j)
-            setInteger(ids.get(), j, a.selection->dims[j].ids[a.counters[j]]);
+    if (at < steps)  // the step in row-major order: the last dimension varies fastest
+        for (uint32_t j = rank; j-- > 0;) {
+            const Dimension& d = a.selection->dims[j];
+            setInteger(ids.get(), j, d.ids[at % d.size]);
+            at /= d.size;
+        }
     return ids;
 }
 

@@ -8,7 +8,7 @@
 //   kind 2  x > a           kind 5  x >= a
 //                           kind 6  x does not equal a (the opposite of kind 3)
 //
-// A NaN source value matches kind 6 only.
+// A NaN source value matches kind 6 only. Target and source hold doubles (else 10015).
 #include <string>
 #include <vector>
 
@@ -65,26 +65,28 @@ Code readRules(const APLArray* m, std::vector<RangeRule>& rules) {
     return kOk;
 }
 
+double recoded(double x, const std::vector<RangeRule>& rules) {
+    for (const RangeRule& r : rules)
+        if (matches(r, x)) return r.value;
+    return x;
+}
+
 Code runRangeAlloc(Operand& target, Operand& source, const std::vector<RangeRule>& rules) {
+    if (target.cellType != kDoubleCellType || source.cellType != kDoubleCellType) return kUnsuited;
     WalkScope walks{&target, &source};
-    uint32_t m = 0;
-    if (Code c = BeginWalk(target, m)) return c;
-    if (Code c = BeginInStep(source, m)) return c;
-    const RangeRule* first = rules.data();
-    const RangeRule* end = first + rules.size();
+    uint32_t n = 0;
+    if (Code c = BeginWalk(target, n)) return c;
+    if (Code c = BeginInStep(source, n)) return c;
+    bool single = MustGoCellByCell(target, source);
+    alignas(8) uint8_t results[kBlockCells * 8];
     return GuardCells([&] {
-        for (uint32_t k = 0; k < m; ++k) {
-            GetCell(source);
-            double x = ValueNumber(source.value);
-            for (const RangeRule* r = first; r != end; ++r) {
-                if (matches(*r, x)) {
-                    SetValueNumber(source.value, r->value);
-                    break;
-                }
-            }
-            PutCell(target, source.value);
-            StepWalk(target);
-            StepWalk(source);
+        for (uint32_t done = 0, m; done < n; done += m) {
+            m = single ? 1 : BlockSize(target, n - done);
+            Run to = NextRun(target, m);
+            const uint8_t* x = ReadNext(source, m);
+            for (uint32_t k = 0; k < m; ++k)
+                StoreDouble(results + 8 * size_t(k), recoded(LoadDouble(x + 8 * size_t(k)), rules));
+            WriteRun(target, to, results, nullptr, m);
         }
     });
 }

@@ -36,9 +36,10 @@ private:
     std::vector<Operand*> ops_;
 };
 
-// Reads the operand's current cell into its value field under the fault guard.
-inline Code ReadFirstCell(Operand& op) {
-    return GuardCells([&] { GetCell(op); });
+// Reads the number in the operand's first cell under the fault guard, without moving its walk
+// (a stamp operand: a double constant or double cells).
+inline Code ReadFirstNumber(Operand& op, double& out) {
+    return GuardCells([&] { out = LoadDouble(ReadRun(op, Run{op.current, 0, nullptr}, 1)); });
 }
 
 }  // namespace zrt

@@ -62,6 +62,14 @@ enum class Disposition {
 
 enum class Whence { Begin, Current, End };
 
+// Two handles reach the same disk file, of the same size, when their identities are equal.
+struct FileIdentity {
+    uint64_t volume = 0;
+    uint64_t index = 0;
+    uint64_t size = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 // An open file: a handle with a current position. Closed by its destructor.
 class File {
 public:
@@ -92,6 +100,8 @@ public:
     // Moves the current position; a position before the start fails with kNegativeSeek.
     SysError seek(int64_t offset, Whence whence, uint64_t* newPosition = nullptr);
     SysError size(uint64_t& out) const;
+    // Which disk file this handle reaches (volume and file number) and its size now.
+    SysError identity(FileIdentity& out) const;
     // Makes the current position the end of the file (truncating or extending it).
     SysError setEnd();
     // Closes now and reports the outcome; the destructor closes silently.
@@ -105,7 +115,8 @@ private:
     intptr_t handle_ = kNoHandle;
 };
 
-// A read-write (or read-only) view of a whole open file. Unmapped by its destructor.
+// A read-write (or read-only) view of an open file, whole or a part of it. Unmapped by its
+// destructor; the view stays valid after the file's handle is closed.
 class Mapping {
 public:
     Mapping() = default;
@@ -117,15 +128,31 @@ public:
 
     // Maps the whole file as it is now. An empty file cannot be mapped (kFileInvalid).
     static SysError map(const File& file, bool writable, Mapping& out);
+    // Maps length bytes from offset (length above 0); data() is the byte at offset. The bytes
+    // must lie inside the file (else kInvalidParameter).
+    static SysError mapPart(const File& file, bool writable, uint64_t offset, uint64_t length,
+                            Mapping& out);
 
     uint8_t* data() const { return data_; }
     uint64_t size() const { return size_; }
     bool isMapped() const { return data_ != nullptr; }
     void unmap();
 
+    // Whether a view may stay after the call that made it without changing what other
+    // processes can do to the file. Windows refuses to truncate or delete a file while a view
+    // of it exists; POSIX does not care.
+    static constexpr bool kOutlivesCalls =
+#if defined(_WIN32)
+        false;
+#else
+        true;
+#endif
+
 private:
     uint8_t* data_ = nullptr;
     uint64_t size_ = 0;
+    uint8_t* base_ = nullptr;  // where the view begins (data_ less the alignment of a part)
+    uint64_t length_ = 0;
     intptr_t extra_ = -1;  // the mapping object on Windows
 };
 

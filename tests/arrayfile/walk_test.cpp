@@ -1,5 +1,5 @@
-// Walks over the cells of an item: their order, repeated ids, refused selections, and operand
-// buffers that never alias the caller's array.
+// Walks over the cells of an item: their order and runs, repeated ids, refused selections, and
+// operand buffers that never alias the caller's array.
 #include "arrayfile/walk.h"
 
 #include <gtest/gtest.h>
@@ -25,11 +25,16 @@ protected:
         EXPECT_EQ(codeOfCall(New, args(chars(array + ".Data"), intScalar(4), intScalar(8), std::move(values))), 0);
         return findAs<ItemObject>(array + ".Data", kItemKind);
     }
-    static Visits visit(Operand& op, uint32_t steps) {
+    // The cells of the walk, taken in blocks of `block` cells.
+    static Visits visit(Operand& op, uint32_t steps, uint32_t block = 1) {
         uint32_t n = 0;
         EXPECT_EQ(BeginWalk(op, n), kOk);
         Visits cells;
-        for (uint32_t k = 0; k < steps; ++k, StepWalk(op)) cells.push_back(op.current);
+        for (uint32_t done = 0, m; done < steps; done += m) {
+            m = std::min(block, steps - done);
+            zrt::Run run = NextRun(op, m);
+            for (uint32_t k = 0; k < m; ++k) cells.push_back(run.cell(k));
+        }
         EndWalk(op);
         return cells;
     }
@@ -45,6 +50,7 @@ TEST_F(Walk, SelectionOrderWithReorderedAndRepeatedIds) {
     EXPECT_EQ(op.count, 6u);
     // Row-major over the selection; one step past the last cell is the first again.
     EXPECT_EQ(visit(op, 7), (Visits{5, 4, 1, 0, 5, 4, 5}));
+    EXPECT_EQ(visit(op, 7, 4), (Visits{5, 4, 1, 0, 5, 4, 5}));
     // An item's own structure walks by position; a copy of it finds each id's first position.
     ItemObject* repeated = numberedItem("R", {{5, 5, 6}});
     Structure copy = StructureOf(ArrayOf(repeated));
@@ -53,6 +59,37 @@ TEST_F(Walk, SelectionOrderWithReorderedAndRepeatedIds) {
     EXPECT_EQ(visit(byPosition, 3), (Visits{0, 1, 2}));
     ASSERT_EQ(OperandOfItem(*repeated, &copy, 0, byId), kOk);
     EXPECT_EQ(visit(byId, 3), (Visits{0, 0, 2}));
+}
+
+TEST_F(Walk, EvenlySpacedIdsMakeRunsAcrossRows) {
+    ItemObject* item = numberedItem("M", {{1, 2, 3}, {1, 2, 3, 4}});
+    struct Case {
+        std::vector<Ids> dims;
+        uint32_t length;  // cells of one run
+        int64_t step;
+        Visits cells;
+    };
+    const Case cases[] = {
+        {{{1, 2, 3}, {1, 2, 3, 4}}, 12, 1, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}},
+        {{{3, 2}, {4, 3, 2, 1}}, 8, -1, {11, 10, 9, 8, 7, 6, 5, 4}},
+        {{{1, 3}, {2, 4}}, 2, 2, {1, 3, 9, 11}},
+        {{{2, 3}, {2}}, 2, 4, {5, 9}},
+        {{{1, 2}, {1, 3, 4}}, 3, 0, {0, 2, 3, 4, 6, 7}},  // uneven: one row, listed
+    };
+    for (const Case& c : cases) {
+        Structure sel;
+        ASSERT_EQ(BuildFromSelection(selection(c.dims).get(), &StructureOf(ArrayOf(item)), sel, 0, true), kOk);
+        Operand op;
+        ASSERT_EQ(OperandOfItem(*item, &sel, 0, op), kOk);
+        uint32_t n = 0;
+        ASSERT_EQ(BeginWalk(op, n), kOk);
+        if (c.step) {
+            EXPECT_EQ(op.runLength, c.length);
+            EXPECT_EQ(op.runStep, c.step);
+        }
+        EndWalk(op);
+        for (uint32_t block : {1u, 3u, 5u, 64u}) EXPECT_EQ(visit(op, n, block), c.cells) << block;
+    }
 }
 
 TEST_F(Walk, SelectionsWithoutTheItemsIdsAreRefused) {
@@ -70,13 +107,15 @@ TEST_F(Walk, SelectionsWithoutTheItemsIdsAreRefused) {
 
 TEST(Operand, ADestinationBufferIsACopy) {
     ArrayPtr arg = args(args(intScalar(8), doubles({1, 2})));
-    Operand op, constant;
+    Operand op;
     uint32_t form, steps = 0;
     ASSERT_EQ(ParseOperand(arg.get(), 0, op, 1, form), kOk);
     ASSERT_TRUE(op.ownValues);
-    ASSERT_EQ(OperandOfConstant(kDoubleCellType, 9, constant), kOk);
     ASSERT_EQ(BeginWalk(op, steps), kOk);
-    PutCell(op, constant.value);
+    uint8_t nine[16];
+    StoreDouble(nine, 9);
+    StoreDouble(nine + 8, 9);
+    WriteRun(op, NextRun(op, 2), nine, nullptr, 2);
     EndWalk(op);
     EXPECT_EQ(numbersOf(slotAt(slotAt(arg.get(), 0), 1)), (Cells{1, 2}));
     ReleaseOperand(op);

@@ -10,6 +10,8 @@ Mapping::~Mapping() { unmap(); }
 Mapping::Mapping(Mapping&& other) noexcept
     : data_(std::exchange(other.data_, nullptr)),
       size_(std::exchange(other.size_, 0)),
+      base_(std::exchange(other.base_, nullptr)),
+      length_(std::exchange(other.length_, 0)),
       extra_(std::exchange(other.extra_, -1)) {}
 
 Mapping& Mapping::operator=(Mapping&& other) noexcept {
@@ -17,6 +19,8 @@ Mapping& Mapping::operator=(Mapping&& other) noexcept {
         unmap();
         data_ = std::exchange(other.data_, nullptr);
         size_ = std::exchange(other.size_, 0);
+        base_ = std::exchange(other.base_, nullptr);
+        length_ = std::exchange(other.length_, 0);
         extra_ = std::exchange(other.extra_, -1);
     }
     return *this;

@@ -130,6 +130,16 @@ SysError File::size(uint64_t& out) const {
     return kOk;
 }
 
+SysError File::identity(FileIdentity& out) const {
+    out = {};
+    if (!isOpen()) return kInvalidHandle;
+    struct stat st;
+    if (fstat(static_cast<int>(handle_), &st) != 0) return lastSysError();
+    out = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+           static_cast<uint64_t>(st.st_size)};
+    return kOk;
+}
+
 SysError File::setEnd() {
     if (!isOpen()) return kInvalidHandle;
     int fd = static_cast<int>(handle_);

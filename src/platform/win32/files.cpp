@@ -199,6 +199,17 @@ SysError File::size(uint64_t& out) const {
     return kOk;
 }
 
+SysError File::identity(FileIdentity& out) const {
+    out = {};
+    if (!isOpen()) return kInvalidHandle;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(asHandle(handle_), &info)) return lastError();
+    out = {info.dwVolumeSerialNumber,
+           (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+           (uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow};
+    return kOk;
+}
+
 // Refused with 5 for a handle without write access, and with ERROR_USER_MAPPED_FILE (1224)
 // while a view of the file exists.
 SysError File::setEnd() {

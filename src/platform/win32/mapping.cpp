@@ -1,5 +1,5 @@
-// Mapping: a view of a whole open file through a file-mapping object, kept in extra_ until
-// the view goes. The view stays valid after the file's handle is closed.
+// Mapping: a view of an open file, whole or a part of it, through a file-mapping object kept
+// in extra_ until the view goes. The view stays valid after the file's handle is closed.
 #include <cstdint>
 
 #include "platform/platform.h"
@@ -9,7 +9,19 @@ namespace platform {
 
 using win32::asHandle;
 
-SysError Mapping::map(const File& file, bool writable, Mapping& out) {
+namespace {
+
+// Views begin at a multiple of the allocation granularity (64 KB).
+uint64_t granularity() {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return info.dwAllocationGranularity ? info.dwAllocationGranularity : 65536;
+}
+
+}  // namespace
+
+SysError Mapping::mapPart(const File& file, bool writable, uint64_t offset, uint64_t length,
+                          Mapping& out) {
     out.unmap();
     if (!file.isOpen()) return kInvalidHandle;
     HANDLE h = asHandle(file.native());
@@ -17,25 +29,40 @@ SysError Mapping::map(const File& file, bool writable, Mapping& out) {
     if (!GetFileSizeEx(h, &size)) return win32::lastError();
     // CreateFileMapping refuses an empty file with this number too.
     if (size.QuadPart == 0) return kFileInvalid;
-    // A file larger than the address space cannot be viewed whole (a 32-bit process).
-    if (static_cast<uint64_t>(size.QuadPart) > SIZE_MAX) return kNotEnoughMemory;
+    uint64_t fileSize = static_cast<uint64_t>(size.QuadPart);
+    if (length == 0 || offset > fileSize || length > fileSize - offset) return kInvalidParameter;
+    uint64_t skip = offset % granularity();
+    // A part larger than the address space cannot be viewed (a 32-bit process).
+    if (length + skip > SIZE_MAX) return kNotEnoughMemory;
     // A writable view of a handle opened for reading only fails here with 5.
     win32::Handle object(CreateFileMappingA(h, nullptr, writable ? PAGE_READWRITE : PAGE_READONLY,
                                             0, 0, nullptr));
     if (!object.valid()) return win32::lastError();
-    void* view = MapViewOfFile(object.get(), writable ? FILE_MAP_WRITE : FILE_MAP_READ, 0, 0, 0);
+    uint64_t start = offset - skip;
+    void* view = MapViewOfFile(object.get(), writable ? FILE_MAP_WRITE : FILE_MAP_READ,
+                               static_cast<DWORD>(start >> 32), static_cast<DWORD>(start),
+                               static_cast<SIZE_T>(length + skip));
     if (!view) return win32::lastError();
-    out.data_ = static_cast<uint8_t*>(view);
-    out.size_ = static_cast<uint64_t>(size.QuadPart);
+    out.base_ = static_cast<uint8_t*>(view);
+    out.length_ = length + skip;
+    out.data_ = out.base_ + skip;
+    out.size_ = length;
     out.extra_ = win32::asNative(object.release());
     return kOk;
 }
 
+SysError Mapping::map(const File& file, bool writable, Mapping& out) {
+    uint64_t size = 0;
+    if (SysError e = file.size(size)) return e;
+    if (size == 0) return kFileInvalid;
+    return mapPart(file, writable, 0, size, out);
+}
+
 void Mapping::unmap() {
-    if (data_) UnmapViewOfFile(data_);
+    if (base_) UnmapViewOfFile(base_);
     if (extra_ != -1) CloseHandle(asHandle(extra_));
-    data_ = nullptr;
-    size_ = 0;
+    base_ = data_ = nullptr;
+    length_ = size_ = 0;
     extra_ = -1;
 }
 
