@@ -77,6 +77,8 @@ struct Operand {
     uint32_t runLength = 0;
     int64_t runStep = 1;
     bool oneCell = false;
+    // kind 2: a run whose cells are not evenly spaced: the offsets of its cells from current.
+    const uint32_t* runTable = nullptr;
     // kind 2: the dimensions in front of those that the runs cover, walked as an odometer.
     uint32_t outer = 0;                 // how many dimensions that is
     uint32_t runFirst = 0;              // cell-number part of the run's own dimensions

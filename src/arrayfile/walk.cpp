@@ -25,18 +25,26 @@ bool hasRepeats(const uint32_t* offsets, uint32_t n) {
 }
 
 // Merges trailing dimensions into the run while their ids stay evenly spaced at the run's
-// pace; the others become the odometer in front of it.
+// pace; the others become the odometer in front of it. A last dimension that is not evenly
+// spaced is a run of its own, its cells listed by its offsets.
 void findRuns(Operand& op) {
     const Structure& sel = *op.selection;
     uint32_t length = 1, first = 0;
     int64_t step = 0;
     int32_t d = static_cast<int32_t>(sel.rank()) - 1;
+    op.runTable = nullptr;
     for (; d >= 0; --d) {
         uint32_t n = sel.dims[d].size;
         const uint32_t* offsets = &op.idOffsets[op.runStart[d]];
         if (n > 1) {
             int64_t t;
-            if (!evenStep(offsets, n, t)) break;
+            if (!evenStep(offsets, n, t)) {
+                if (length > 1) break;
+                op.runTable = offsets;  // the last dimension that counts, listed
+                length = n;
+                --d;
+                break;
+            }
             if (length == 1) step = t;
             else if (t != step * length) break;
             length *= n;
@@ -109,6 +117,7 @@ void nextRun(Operand& op) {
 }
 
 uint32_t cellInRun(const Operand& op) {
+    if (op.runTable) return op.current + op.runTable[op.inRun];
     return op.current + static_cast<uint32_t>(static_cast<uint64_t>(op.runStep) * op.inRun);
 }
 
@@ -157,6 +166,7 @@ Code BeginWalk(Operand& op, uint32_t& steps) {
     op.walking = true;
     op.inRun = 0;
     op.outer = 0;
+    op.runTable = nullptr;
     op.block.resize(size_t(kBlockCells) * BlockCellBytes(op.cellType));
     switch (op.kind) {
     case kConstantOperand:
@@ -183,7 +193,7 @@ Code BeginWalk(Operand& op, uint32_t& steps) {
 
 Run NextRun(Operand& op, uint32_t m) {
     if (op.kind == kConstantOperand || op.oneCell) return {op.current, 0, nullptr};
-    if (op.runLength - op.inRun >= m) {
+    if (op.runLength - op.inRun >= m && !op.runTable) {
         Run run{cellInRun(op), op.runStep, nullptr};
         op.inRun += m;
         if (op.inRun == op.runLength) nextRun(op);
