@@ -141,15 +141,17 @@ void storeTolerant(uint8_t* data, uint32_t cell, const uint8_t* value, const Acc
     std::memcpy(at, value, 8);
 }
 
-// Side by side cells without a mask: count the changes first, so that a block where nothing
-// changes is not written at all, and one where everything does is copied whole.
+// Side by side cells without a mask: count the cells that stay first, so that a block where
+// nothing changes is not written at all, and one where everything does is copied whole. (The
+// count is a double: GCC vectorises that sum of comparisons, not an integer one.)
 bool storeTolerantBlock(uint8_t* data, uint32_t start, const uint8_t* values, uint32_t m,
                         const AccessBlock& access) {
     uint8_t* at = data + uint64_t(start) * 8;
-    uint32_t changed = 0;
-    for (uint32_t k = 0; k < m; ++k) changed += changes(LoadDouble(at + 8 * k), LoadDouble(values + 8 * k));
-    if (changed == 0) return true;
-    if (changed < m) return false;
+    double same = 0;
+    for (uint32_t k = 0; k < m; ++k)
+        same += changes(LoadDouble(at + 8 * size_t(k)), LoadDouble(values + 8 * size_t(k))) ? 0.0 : 1.0;
+    if (same == m) return true;
+    if (same > 0) return false;
     std::memcpy(at, values, size_t(m) * 8);
     if (uint8_t* audit = access.auditData)
         for (uint32_t k = 0; k < m; ++k) StoreDouble(audit + (uint64_t(start) + k) * 8, access.auditValue);

@@ -39,7 +39,7 @@
 namespace zrt {
 
 // The most cells a driver moves at once: blocks stay in the first-level cache.
-constexpr uint32_t kBlockCells = 1024;
+constexpr uint32_t kBlockCells = 4096;
 
 // The cell numbers of a block: start, start + step, ... (mod 2^32), or list[0], list[1], ...
 struct Run {

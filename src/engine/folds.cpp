@@ -39,6 +39,21 @@ bool allDoubles(std::initializer_list<const Operand*> ops) {
     return true;
 }
 
+// Whether the ids along the axis are consecutive cells: offsets 0, 1, 2, ...
+bool consecutive(const AxisCollapse& along) {
+    for (uint32_t i = 0; i < along.n; ++i)
+        if (along.offsets[i] != i) return false;
+    return true;
+}
+
+// The fold of k target cells whose source cells lie side by side: a run per target cell.
+void foldSideBySide(const Operator& f, Operand& source, const Run& from, uint32_t k, uint32_t n,
+                    uint8_t* acc) {
+    const uint8_t* runs[kBlockCells];
+    for (uint32_t j = 0; j < k; ++j) runs[j] = source.data + uint64_t(from.cell(j)) * 8;
+    f.foldRuns(acc, runs, k, n);
+}
+
 // The walks of a fold: the target, and the collapsed source in step with it.
 Code beginFold(Operand& target, Operand& source, uint32_t& m) {
     if (Code c = BeginWalk(target, m)) return c;
@@ -75,12 +90,18 @@ Code RunReduce(Operand& target, Operand& source, int32_t axis, const Operator* f
     uint32_t size = BlockCellBytes(type);
     const uint32_t* offsets = along.offsets.data();
     uint32_t n = along.n;
+    bool sideBySide = f->foldRuns && consecutive(along);
     alignas(8) uint8_t acc[kBlockCells * 8];
     return GuardCells([&] {
         for (uint32_t done = 0, k; done < m; done += k) {
             k = single ? 1 : BlockSize(target, m - done);
             Run to = NextRun(target, k);
             Run from = NextRun(source, k);
+            if (sideBySide) {
+                foldSideBySide(*f, source, from, k, n, acc);
+                WriteRun(target, to, acc, nullptr, k);
+                continue;
+            }
             std::memcpy(acc, ReadRun(source, from, k), size_t(k) * size);
             for (uint32_t i = 1; i < n; ++i) combine(*f, acc, ReadRun(source, from, k, offsets[i]), k, size);
             WriteRun(target, to, acc, nullptr, k);

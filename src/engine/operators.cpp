@@ -37,6 +37,25 @@ void flags(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n) {
         StoreDouble(r + 8 * size_t(i), test(LoadDouble(a + 8 * size_t(i)), LoadDouble(b + 8 * size_t(i))) ? 1.0 : 0.0);
 }
 
+// Runs of doubles folded side by side, eight chains at a time.
+template <auto op>
+void foldRuns(uint8_t* acc, const uint8_t* const* runs, uint32_t lanes, uint32_t n) {
+    constexpr uint32_t kChains = 8;
+    uint32_t l = 0;
+    for (; l + kChains <= lanes; l += kChains) {
+        double s[kChains];
+        for (uint32_t c = 0; c < kChains; ++c) s[c] = LoadDouble(runs[l + c]);
+        for (uint32_t i = 1; i < n; ++i)
+            for (uint32_t c = 0; c < kChains; ++c) s[c] = op(s[c], LoadDouble(runs[l + c] + 8 * size_t(i)));
+        for (uint32_t c = 0; c < kChains; ++c) StoreDouble(acc + 8 * size_t(l + c), s[c]);
+    }
+    for (; l < lanes; ++l) {
+        double s = LoadDouble(runs[l]);
+        for (uint32_t i = 1; i < n; ++i) s = op(s, LoadDouble(runs[l] + 8 * size_t(i)));
+        StoreDouble(acc + 8 * size_t(l), s);
+    }
+}
+
 // Bits to bits.
 template <auto op>
 void bits(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n) {
@@ -126,11 +145,11 @@ constexpr uint32_t kBits = kTakesBits | kGivesBits;
 
 const Operator kTwoOperandTable[] = {
     {"mov", nullptr, kMove},
-    {"addto", numbers<add>, kSumOrProduct},
-    {"multo", numbers<mul>, kSumOrProduct},
+    {"addto", numbers<add>, kSumOrProduct, foldRuns<add>},
+    {"multo", numbers<mul>, kSumOrProduct, foldRuns<mul>},
     {"andto", bits<both>, kBits},
     {"orto", bits<either>, kBits},
-    {"roundto", numbers<roundTo>, 0},
+    {"roundto", numbers<roundTo>, 0, foldRuns<roundTo>},
 };
 
 const Operator kThreeOperandTable[] = {

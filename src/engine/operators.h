@@ -15,6 +15,11 @@ namespace zrt {
 
 using Kernel = void (*)(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n);
 
+// A fold of runs that lie side by side (Reduce along an axis whose cells are consecutive):
+// acc[l] := f(...f(f(c0, c1), c2)..., c(n-1)) where ci is the double at runs[l] + 8i, for each
+// of lanes runs at once, so that the chains of operations overlap.
+using RunsFold = void (*)(uint8_t* acc, const uint8_t* const* runs, uint32_t lanes, uint32_t n);
+
 enum OperatorFlags : uint32_t {
     kTakesBits = 0x01,      // the sources are bit cells (else doubles)
     kGivesBits = 0x02,      // the results are bit cells (else doubles)
@@ -28,6 +33,7 @@ struct Operator {
     const char* name;
     Kernel kernel;
     uint32_t flags;
+    RunsFold foldRuns = nullptr;  // the two-operand operators on doubles
 
     // The cell type of the sources and of the results (kBitCellType or kDoubleCellType).
     uint32_t takes() const;

@@ -3,10 +3,14 @@
 #include <cstdlib>
 
 #include "frame/log.h"
+#include "platform/platform.h"
 
 namespace zrt {
 
 namespace {
+
+// Blocks from this size on are filled faster in large pages (a 100 MB Get, say).
+constexpr size_t kLargeBlock = size_t(4) << 20;
 
 constexpr uint32_t kSqOfApl[8] = {kSqChar, kSqBool, kSqInt8, kSqInt16, kSqInt32, kSqDouble,
                                   kSqNested, kSqNone};
@@ -51,6 +55,7 @@ APLArray* AllocArray(uint32_t type, uint32_t rank, const uint32_t* shape) {
         LogValue("Error", 10);
         return nullptr;
     }
+    if (bytes >= kLargeBlock) platform::adviseLargePages(a, bytes);
     writeHeader(a, words, type, rank, shape, type == kNested ? kOwnerNested : kOwnerSimple);
     return a;
 }

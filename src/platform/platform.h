@@ -7,6 +7,7 @@
 // explained where it is implemented.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -155,6 +156,10 @@ private:
     uint64_t length_ = 0;
     intptr_t extra_ = -1;  // the mapping object on Windows
 };
+
+// Tells the system that a large block of memory is best backed by large pages, so that
+// filling it takes fewer page faults; a hint that may be ignored.
+void adviseLargePages(void* p, size_t bytes);
 
 // ---- Paths -------------------------------------------------------------------------------
 

@@ -79,6 +79,16 @@ SysError Mapping::map(const File& file, bool writable, Mapping& out) {
     return mapPart(file, writable, 0, size, out);
 }
 
+void adviseLargePages(void* p, size_t bytes) {
+    // The whole large pages inside the block; the system takes only aligned ranges.
+    constexpr uintptr_t kLarge = uintptr_t(2) << 20;
+    uintptr_t begin = (reinterpret_cast<uintptr_t>(p) + kLarge - 1) & ~(kLarge - 1);
+    uintptr_t end = (reinterpret_cast<uintptr_t>(p) + bytes) & ~(kLarge - 1);
+#ifdef MADV_HUGEPAGE
+    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#endif
+}
+
 void Mapping::unmap() {
     if (base_) ::munmap(base_, static_cast<size_t>(length_));
     base_ = data_ = nullptr;

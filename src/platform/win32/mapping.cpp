@@ -58,6 +58,9 @@ SysError Mapping::map(const File& file, bool writable, Mapping& out) {
     return mapPart(file, writable, 0, size, out);
 }
 
+// Large pages need a privilege that an interpreter's process does not have.
+void adviseLargePages(void*, size_t) {}
+
 void Mapping::unmap() {
     if (base_) UnmapViewOfFile(base_);
     if (extra_ != -1) CloseHandle(asHandle(extra_));
