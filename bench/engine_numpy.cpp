@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "arrayfile/cells.h"
 #include "arrayfile/objects.h"
 #include "bench_args.h"
 #include "frame/registry.h"
@@ -108,6 +109,22 @@ __attribute__((visibility("default"))) int zb_setup(const char* path, int32_t ro
 __attribute__((visibility("default"))) int64_t zb_offset(int32_t i) {
     zrt::ArrayFileObject* b = fileB();
     return b ? int64_t(b->header->itemDataOffset(uint32_t(i))) : -1;
+}
+
+// A plain loop over the file's mapping: Y := Data + X, for scale.
+__attribute__((visibility("default"))) int zb_plain_add() {
+    zrt::ArrayFileObject* b = fileB();
+    platform::File f;
+    platform::Mapping m;
+    if (platform::File::open(b->path, platform::kReadWrite, platform::kShareReadWrite,
+                             platform::Disposition::OpenExisting, f) ||
+        platform::Mapping::map(f, true, m))
+        return 1;
+    const zrt::HeaderBlock& h = *b->header;
+    uint8_t *a = m.data() + h.itemDataOffset(0), *x = m.data() + h.itemDataOffset(1), *y = m.data() + h.itemDataOffset(2);
+    for (size_t k = 0, n = b->structure.cells; k < n; ++k)
+        zrt::StoreDouble(y + 8 * k, zrt::LoadDouble(a + 8 * k) + zrt::LoadDouble(x + 8 * k));
+    return 0;
 }
 
 // Runs case k; its code.

@@ -5,6 +5,7 @@
 
 #include "arrayfile/access_block.h"
 #include "arrayfile/objects.h"
+#include "platform/vector_clones.h"
 
 namespace zrt {
 
@@ -142,14 +143,22 @@ void storeTolerant(uint8_t* data, uint32_t cell, const uint8_t* value, const Acc
 }
 
 // Side by side cells without a mask: count the cells that stay first, so that a block where
-// nothing changes is not written at all, and one where everything does is copied whole. (The
-// count is a double: GCC vectorises that sum of comparisons, not an integer one.)
+// nothing changes is not written at all, and one where everything does is copied whole. (Each
+// comparison becomes 1.0 or 0.0 and then an integer: GCC vectorises that sum, not a sum of the
+// comparisons themselves nor an in-order sum of doubles.)
+ZRT_VECTOR_CLONES int64_t countUnchanged(const uint8_t* at, const uint8_t* values, uint32_t m) {
+    int64_t same = 0;
+    for (uint32_t k = 0; k < m; ++k) {
+        double stays = changes(LoadDouble(at + 8 * size_t(k)), LoadDouble(values + 8 * size_t(k))) ? 0.0 : 1.0;
+        same += static_cast<int64_t>(stays);
+    }
+    return same;
+}
+
 bool storeTolerantBlock(uint8_t* data, uint32_t start, const uint8_t* values, uint32_t m,
                         const AccessBlock& access) {
     uint8_t* at = data + uint64_t(start) * 8;
-    double same = 0;
-    for (uint32_t k = 0; k < m; ++k)
-        same += changes(LoadDouble(at + 8 * size_t(k)), LoadDouble(values + 8 * size_t(k))) ? 0.0 : 1.0;
+    int64_t same = countUnchanged(at, values, m);
     if (same == m) return true;
     if (same > 0) return false;
     std::memcpy(at, values, size_t(m) * 8);

@@ -38,8 +38,9 @@
 
 namespace zrt {
 
-// The most cells a driver moves at once: blocks stay in the first-level cache.
-constexpr uint32_t kBlockCells = 4096;
+// The most cells a driver moves at once: the blocks of every stream of a call stay in the
+// first-level cache (measured: 256 beats 1024 and 4096 on whole items, bench/).
+constexpr uint32_t kBlockCells = 256;
 
 // The cell numbers of a block: start, start + step, ... (mod 2^32), or list[0], list[1], ...
 struct Run {

@@ -4,6 +4,7 @@
 
 #include "arrayfile/walk.h"
 #include "engine/walk_scope.h"
+#include "platform/vector_clones.h"
 
 namespace zrt {
 
@@ -16,16 +17,16 @@ void combine(const Operator& f, uint8_t* acc, const uint8_t* v, uint32_t m, uint
 }
 
 // out := v x w for m doubles, w one number or m of them.
-void weigh(uint8_t* out, const uint8_t* v, double w, uint32_t m) {
+ZRT_VECTOR_CLONES void weigh(uint8_t* out, const uint8_t* v, double w, uint32_t m) {
     for (uint32_t j = 0; j < m; ++j) StoreDouble(out + 8 * size_t(j), LoadDouble(v + 8 * size_t(j)) * w);
 }
-void weigh(uint8_t* out, const uint8_t* v, const uint8_t* w, uint32_t m) {
+ZRT_VECTOR_CLONES void weigh(uint8_t* out, const uint8_t* v, const uint8_t* w, uint32_t m) {
     for (uint32_t j = 0; j < m; ++j)
         StoreDouble(out + 8 * size_t(j), LoadDouble(v + 8 * size_t(j)) * LoadDouble(w + 8 * size_t(j)));
 }
 
 // acc := acc / q, or 0 where q is 0 or a NaN.
-void divideBy(uint8_t* acc, const uint8_t* q, uint32_t m) {
+ZRT_VECTOR_CLONES void divideBy(uint8_t* acc, const uint8_t* q, uint32_t m) {
     for (uint32_t j = 0; j < m; ++j) {
         double d = LoadDouble(q + 8 * size_t(j));
         bool zero = !(d < 0 || d > 0);

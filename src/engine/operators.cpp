@@ -7,6 +7,7 @@
 #include "arrayfile/cells.h"
 #include "engine/tolerance.h"
 #include "platform/platform.h"
+#include "platform/vector_clones.h"
 
 namespace zrt {
 
@@ -14,32 +15,32 @@ namespace {
 
 // ---- kernels, written once per shape: each loop is plain enough for the compiler to
 // vectorise (this file is built with -O3: GCC's -O2 cost model leaves loops that need an
-// overlap check scalar).
+// overlap check scalar), and built for AVX2 beside the base (vector_clones.h).
 
 // Doubles to doubles.
 template <auto op>
-void numbers(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n) {
+ZRT_VECTOR_CLONES void numbers(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n) {
     for (uint32_t i = 0; i < n; ++i)
         StoreDouble(r + 8 * size_t(i), op(LoadDouble(a + 8 * size_t(i)), LoadDouble(b + 8 * size_t(i))));
 }
 
 // Doubles to bits.
 template <auto test>
-void tests(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n) {
+ZRT_VECTOR_CLONES void tests(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n) {
     for (uint32_t i = 0; i < n; ++i)
         r[i] = test(LoadDouble(a + 8 * size_t(i)), LoadDouble(b + 8 * size_t(i))) ? 1 : 0;
 }
 
 // Doubles to the numbers 1 and 0.
 template <auto test>
-void flags(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n) {
+ZRT_VECTOR_CLONES void flags(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n) {
     for (uint32_t i = 0; i < n; ++i)
         StoreDouble(r + 8 * size_t(i), test(LoadDouble(a + 8 * size_t(i)), LoadDouble(b + 8 * size_t(i))) ? 1.0 : 0.0);
 }
 
 // Runs of doubles folded side by side, eight chains at a time.
 template <auto op>
-void foldRuns(uint8_t* acc, const uint8_t* const* runs, uint32_t lanes, uint32_t n) {
+ZRT_VECTOR_CLONES void foldRuns(uint8_t* acc, const uint8_t* const* runs, uint32_t lanes, uint32_t n) {
     constexpr uint32_t kChains = 8;
     uint32_t l = 0;
     for (; l + kChains <= lanes; l += kChains) {
@@ -58,7 +59,7 @@ void foldRuns(uint8_t* acc, const uint8_t* const* runs, uint32_t lanes, uint32_t
 
 // Bits to bits.
 template <auto op>
-void bits(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n) {
+ZRT_VECTOR_CLONES void bits(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n) {
     for (uint32_t i = 0; i < n; ++i) r[i] = op(a[i], b[i]);
 }
 
