@@ -13,8 +13,8 @@ constexpr uint32_t kLongest = 516;    // the longest match searched for; also th
                                       // that each block holds back for the next
 constexpr uint32_t kOutPiece = 2048;  // output goes to the write step in pieces of this size
 constexpr uint32_t kHashCount = 4 * 255 + 5 * 255 + 1;
-// History, look-ahead, one block, and the byte after it that the last pair hash reads.
-constexpr uint32_t kWindowSize = kMaxDictionary + kLongest + kBlock + 2;
+// History, look-ahead and one block.
+constexpr uint32_t kWindowSize = kMaxDictionary + kLongest + kBlock;
 
 // Everything the compressor keeps lives here, in the caller's working block.
 //
@@ -22,6 +22,13 @@ constexpr uint32_t kWindowSize = kMaxDictionary + kLongest + kBlock + 2;
 // is read to the same place, dictSize + kLongest; after a block is coded the window slides down
 // by kBlock, so that the history and the held-back look-ahead stay in front of the next block.
 // Positions are offsets into the window.
+//
+// The window is followed directly by the table of its positions sorted by pair hash, 16-bit
+// little-endian, one entry per window byte: both are one byte array, `area`. The streams of
+// other implode compressors depend on this layout. Their match search does not stop at the
+// end of the input but compares on into whatever the window holds there, the table included,
+// before cutting the match; a cut match can still displace a shorter one through the
+// look-ahead comparison, so those bytes decide tokens near the end.
 struct ImplodeState {
     ReadStep read;
     WriteStep write;
@@ -34,14 +41,24 @@ struct ImplodeState {
     uint32_t bitBuffer, bitCount, outCount;
     uint8_t out[kOutPiece];
 
-    uint8_t window[kWindowSize];
-    // The window positions of the block sorted by pair hash, ascending within a hash, and for
-    // each hash the index of its first position that may still be in reach.
-    uint16_t sorted[kWindowSize];
+    // For each pair hash, the index in the table of its first position that may still be in
+    // reach.
     uint16_t firstOf[kHashCount];
     // The failure function of the bytes at the searched position: border[n] is the length of
     // the longest proper prefix of the first n bytes that is also their suffix.
     uint16_t border[kLongest + 1];
+
+    uint8_t area[3 * kWindowSize];
+    uint8_t* window() { return area; }
+    uint32_t sorted(uint32_t k) const {
+        const uint8_t* e = area + kWindowSize + 2 * k;
+        return e[0] | uint32_t(e[1]) << 8;
+    }
+    void setSorted(uint32_t k, uint32_t position) {
+        uint8_t* e = area + kWindowSize + 2 * k;
+        e[0] = uint8_t(position);
+        e[1] = uint8_t(position >> 8);
+    }
 };
 static_assert(sizeof(ImplodeState) <= kCoderWorkSize, "the working block is too small");
 
@@ -106,13 +123,16 @@ uint32_t gatherBlock(ImplodeState& s, uint8_t* into) {
 uint32_t pairHash(const uint8_t* p) { return 4u * p[0] + 5u * p[1]; }
 
 // Sorts the window positions [from, to) by the hash of the two bytes starting there (a
-// counting sort, so positions stay ascending within a hash).
+// counting sort, so positions stay ascending within a hash). The hash of the last position
+// reads the byte after it, which may be the table's first byte: it is read before the table
+// is rewritten.
 void sortPositions(ImplodeState& s, uint32_t from, uint32_t to) {
+    const uint8_t* w = s.window();
     std::fill(std::begin(s.firstOf), std::end(s.firstOf), uint16_t(0));
-    for (uint32_t p = from; p < to; ++p) ++s.firstOf[pairHash(s.window + p)];
+    for (uint32_t p = from; p < to; ++p) ++s.firstOf[pairHash(w + p)];
     uint32_t total = 0;
     for (auto& f : s.firstOf) f = static_cast<uint16_t>(total += f);
-    for (uint32_t p = to; p-- > from;) s.sorted[--s.firstOf[pairHash(s.window + p)]] = uint16_t(p);
+    for (uint32_t p = to; p-- > from;) s.setSorted(--s.firstOf[pairHash(w + p)], p);
 }
 
 uint32_t matchLength(const uint8_t* earlier, const uint8_t* here, uint32_t limit) {
@@ -137,20 +157,19 @@ void extendBorders(ImplodeState& s, const uint8_t* pattern, uint32_t& known, uin
 // reached - border[matched] must differ somewhere before `reached`, so it stays shorter than
 // `matched` and cannot win; one that starts exactly there is known to match border[matched]
 // bytes already. The result is that of trying every candidate in full.
-uint32_t searchOnWithBorders(ImplodeState& s, uint32_t p, uint32_t limit, uint32_t k,
-                             uint32_t best) {
-    const uint8_t* w = s.window;
+uint32_t searchOnWithBorders(ImplodeState& s, uint32_t p, uint32_t k, uint32_t best) {
+    const uint8_t* w = s.window();
     const uint8_t* here = w + p;
     s.border[0] = s.border[1] = 0;
     uint32_t known = 1;
     extendBorders(s, here, known, best);
-    uint32_t last = s.sorted[k], matched = best;
-    for (++k; s.sorted[k] + 1u < p; ++k) {
-        uint32_t c = s.sorted[k];
+    uint32_t last = s.sorted(k), matched = best;
+    for (++k; s.sorted(k) + 1u < p; ++k) {
+        uint32_t c = s.sorted(k);
         uint32_t aligned = last + matched - s.border[matched];
         if (c < aligned || w[c + best - 1] != here[best - 1]) continue;
         uint32_t start = c == aligned ? s.border[matched] : 0;
-        matched = start + matchLength(w + c + start, here + start, limit - start);
+        matched = start + matchLength(w + c + start, here + start, kLongest - start);
         last = c;
         if (matched < best) continue;
         best = matched;
@@ -165,53 +184,61 @@ uint32_t searchOnWithBorders(ImplodeState& s, uint32_t p, uint32_t limit, uint32
 // distance left in s.distance. Candidates are the earlier positions with the same pair hash
 // that lie 2 to dictSize - 1 bytes back, tried from the oldest to the newest; one at least as
 // long as the best so far becomes the best, so the nearest of equally long ones wins. A match
-// stops at `limit` bytes (kLongest, or the end of the input) and a match of kLongest bytes
-// ends the search.
-uint32_t findMatch(ImplodeState& s, uint32_t p, uint32_t limit) {
-    const uint8_t* w = s.window;
+// of kLongest bytes ends the search. Matches are measured to kLongest bytes even where the
+// input ends sooner; the caller cuts them.
+uint32_t findMatch(ImplodeState& s, uint32_t p) {
+    const uint8_t* w = s.window();
     const uint8_t* here = w + p;
     uint32_t h = pairHash(here);
     uint32_t oldest = p + 1 > s.dictSize ? p + 1 - s.dictSize : 0;
     // Searches move forward, so a position out of reach now stays so: drop it for good. The
     // scans stop at p's own entry, which is sorted under the same hash.
     uint32_t k = s.firstOf[h];
-    while (s.sorted[k] < oldest) ++k;
+    while (s.sorted(k) < oldest) ++k;
     s.firstOf[h] = static_cast<uint16_t>(k);
 
     uint32_t best = 1;
-    for (; s.sorted[k] + 1u < p; ++k) {  // never the byte just before p
-        uint32_t c = s.sorted[k];
+    for (; s.sorted(k) + 1u < p; ++k) {  // never the byte just before p
+        uint32_t c = s.sorted(k);
         if (w[c] != here[0] || w[c + best - 1] != here[best - 1]) continue;
-        uint32_t length = matchLength(w + c, here, limit);
+        uint32_t length = matchLength(w + c, here, kLongest);
         if (length < best) continue;
         best = length;
         s.distance = p - c;
         if (best == kLongest) return best;
-        if (best > 10) return searchOnWithBorders(s, p, limit, k, best);
+        if (best > 10) return searchOnWithBorders(s, p, k, best);
     }
     return best >= kMinMatch ? best : 0;
 }
 
 // ---- Token choice --------------------------------------------------------------------------
 
-// Codes the positions from pos up to end, with the input ending at dataEnd; a match may run
-// on past end into the held-back look-ahead. Returns the position after the last token.
-uint32_t codeBlock(ImplodeState& s, uint32_t pos, uint32_t end, uint32_t dataEnd) {
-    auto limitAt = [&](uint32_t p) { return std::min(kLongest, dataEnd - p); };
+// Two bytes from far back cost more than two literals.
+bool worthAMatch(uint32_t length, uint32_t distance) {
+    return length > 2 || (length == 2 && distance <= 256);
+}
+
+// Codes the positions from pos up to end; a match may run on past end into the held-back
+// look-ahead. In the last block (`last`) end is the end of the input. Returns the position
+// after the last token.
+uint32_t codeBlock(ImplodeState& s, uint32_t pos, uint32_t end, bool last) {
     while (pos < end) {
-        uint32_t length = findMatch(s, pos, limitAt(pos)), distance = s.distance;
+        uint32_t length = findMatch(s, pos), distance = s.distance;
         for (;;) {
-            // Two bytes from far back cost more than two literals.
-            if (length < 2 || (length == 2 && distance > 256)) {
-                putLiteral(s, s.window[pos++]);
+            if (!worthAMatch(length, distance)) {
+                putLiteral(s, s.window()[pos++]);
                 break;
             }
-            // A short match may hide a longer one a byte later ("XABCDEF" after "ABCDEFG"
-            // and "XA"): look there, unless the next position belongs to the next block.
-            if (length < 8 && pos + 1 < end) {
-                uint32_t next = findMatch(s, pos + 1, limitAt(pos + 1));
+            // A match past the end of the input is cut there and taken as it is.
+            if (last && pos + length > end) {
+                length = end - pos;
+                if (!worthAMatch(length, distance)) continue;
+            } else if (length < 8 && pos + 1 < end) {
+                // A short match may hide a longer one a byte later ("XABCDEF" after "ABCDEFG"
+                // and "XA"): look there, unless the next position belongs to the next block.
+                uint32_t next = findMatch(s, pos + 1);
                 if (next > length && (next > length + 1 || distance > 129)) {
-                    putLiteral(s, s.window[pos++]);
+                    putLiteral(s, s.window()[pos++]);
                     length = next;
                     distance = s.distance;
                     continue;
@@ -246,24 +273,28 @@ int Implode(ReadStep read, WriteStep write, void* work, void* param, uint32_t li
     s.out[0] = static_cast<uint8_t>(literalMode);
     s.out[1] = static_cast<uint8_t>(dictBits);
     s.outCount = 2;
-    std::memset(s.window, 0, sizeof s.window);
+    std::memset(s.area, 0, sizeof s.area);
 
     // Every block but the last holds its final kLongest bytes back, so that the matches of the
     // positions before them can be searched to full length; they are coded with the next block.
     const uint32_t blockStart = s.dictSize + kLongest;
-    uint32_t pos = blockStart, dataStart = blockStart;
-    for (;;) {
-        uint32_t loaded = gatherBlock(s, s.window + blockStart);
+    uint32_t pos = blockStart;
+    for (uint32_t block = 0;; ++block) {
+        uint32_t loaded = gatherBlock(s, s.window() + blockStart);
         bool last = loaded < kBlock;
-        uint32_t dataEnd = blockStart + loaded;
-        uint32_t end = last ? dataEnd : s.dictSize + kBlock;
-        uint32_t oldest = pos + 1 - s.dictSize;
-        sortPositions(s, std::max(dataStart, oldest), end);
-        pos = codeBlock(s, pos, end, dataEnd);
+        uint32_t end = last ? blockStart + loaded : s.dictSize + kBlock;
+        // The candidates: the block itself at first, then the dictionary's reach from the
+        // first position. The second block of the largest dictionary starts kLongest later,
+        // where the input began, and so also leaves out as many bytes as the first block's
+        // last match ran past its end.
+        uint32_t from = block == 0                                   ? pos
+                        : block == 1 && s.dictSize == kMaxDictionary ? pos - s.dictSize + kLongest
+                                                                     : pos - s.dictSize;
+        sortPositions(s, from, end + 1);
+        pos = codeBlock(s, pos, end, last);
         if (last) break;
-        std::memmove(s.window, s.window + kBlock, blockStart);
+        std::memmove(s.window(), s.window() + kBlock, blockStart);
         pos -= kBlock;
-        dataStart = dataStart > kBlock ? dataStart - kBlock : 0;
     }
 
     putLength(s, kEndLength);
