@@ -1,6 +1,7 @@
 #include "pack/implode.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 
@@ -12,9 +13,12 @@ constexpr uint32_t kBlock = 4096;     // input is gathered and coded a block at 
 constexpr uint32_t kLongest = 516;    // the longest match searched for; also the look-ahead
                                       // that each block holds back for the next
 constexpr uint32_t kOutPiece = 2048;  // output goes to the write step in pieces of this size
-constexpr uint32_t kHashCount = 4 * 255 + 5 * 255 + 1;
 // History, look-ahead and one block.
 constexpr uint32_t kWindowSize = kMaxDictionary + kLongest + kBlock;
+constexpr uint32_t kPairHashCount = 4 * 255 + 5 * 255 + 1;  // the pair hash of the table
+constexpr uint32_t kTripleBuckets = 2048;  // lists of positions by their first three bytes
+constexpr uint32_t kPairBuckets = 512;     // the newest positions by their first two bytes
+constexpr uint32_t kNearPair = 256;        // a match of two bytes reaches this far back at most
 
 // Everything the compressor keeps lives here, in the caller's working block.
 //
@@ -23,42 +27,43 @@ constexpr uint32_t kWindowSize = kMaxDictionary + kLongest + kBlock;
 // by kBlock, so that the history and the held-back look-ahead stay in front of the next block.
 // Positions are offsets into the window.
 //
-// The window is followed directly by the table of its positions sorted by pair hash, 16-bit
-// little-endian, one entry per window byte: both are one byte array, `area`. The streams of
-// other implode compressors depend on this layout. Their match search does not stop at the
-// end of the input but compares on into whatever the window holds there, the table included,
-// before cutting the match; a cut match can still displace a shorter one through the
-// look-ahead comparison, so those bytes decide tokens near the end.
+// The streams of other implode compressors depend on what follows the window. Their match
+// search does not stop at the end of the input but compares on into whatever the window holds
+// there, and beyond the window into their table of the window's positions sorted by pair hash
+// (16-bit little-endian, directly behind it), before cutting the match; a cut match can still
+// displace a shorter one through the look-ahead comparison, so those bytes decide tokens near
+// the end. `area` is the window followed by as much of that table as a search can reach.
 struct ImplodeState {
     ReadStep read;
     WriteStep write;
     void* param;
     uint32_t dictSize, dictBits;
     bool ascii;
-    uint32_t distance;  // of the match that findMatch found last
+    uint32_t distance;  // of the match that a search found last
 
     // Output: bits wait in bitBuffer until a byte is full.
     uint32_t bitBuffer, bitCount, outCount;
     uint8_t out[kOutPiece];
 
-    // For each pair hash, the index in the table of its first position that may still be in
-    // reach.
-    uint16_t firstOf[kHashCount];
+    // Matches of three bytes or more: the positions of the block (from the first candidate to
+    // the last position) sorted by the bucket of their first three bytes, ascending within a
+    // bucket, and for each bucket the index of its first position that may still be in reach.
+    uint16_t sorted[kWindowSize];
+    uint16_t firstOf[kTripleBuckets];
     // The failure function of the bytes at the searched position: border[n] is the length of
     // the longest proper prefix of the first n bytes that is also their suffix.
     uint16_t border[kLongest + 1];
+    // Matches of two bytes: every position below pairsUpTo, by the bucket of its first two
+    // bytes, as 1 + position (0 for none): the newest of each bucket, and for each of the last
+    // kNearPair positions the one before it in its bucket.
+    uint16_t newestOfPair[kPairBuckets];
+    uint16_t olderOfPair[kNearPair];
+    uint32_t pairsUpTo;
+    // The position that heads the other compressors' table of the block coded last.
+    uint32_t tableHead;
 
-    uint8_t area[3 * kWindowSize];
+    uint8_t area[kWindowSize + kLongest];
     uint8_t* window() { return area; }
-    uint32_t sorted(uint32_t k) const {
-        const uint8_t* e = area + kWindowSize + 2 * k;
-        return e[0] | uint32_t(e[1]) << 8;
-    }
-    void setSorted(uint32_t k, uint32_t position) {
-        uint8_t* e = area + kWindowSize + 2 * k;
-        e[0] = uint8_t(position);
-        e[1] = uint8_t(position >> 8);
-    }
 };
 static_assert(sizeof(ImplodeState) <= kCoderWorkSize, "the working block is too small");
 
@@ -118,25 +123,92 @@ uint32_t gatherBlock(ImplodeState& s, uint8_t* into) {
     return total;
 }
 
-// ---- Match search --------------------------------------------------------------------------
+// ---- Candidates ----------------------------------------------------------------------------
 
 uint32_t pairHash(const uint8_t* p) { return 4u * p[0] + 5u * p[1]; }
 
-// Sorts the window positions [from, to) by the hash of the two bytes starting there (a
-// counting sort, so positions stay ascending within a hash). The hash of the last position
-// reads the byte after it, which may be the table's first byte: it is read before the table
-// is rewritten.
+uint32_t pairBucket(const uint8_t* p) {
+    return ((uint32_t(p[0]) << 8 | p[1]) * 0x9E3779B1u) >> 23;
+}
+
+uint32_t tripleBucket(const uint8_t* p) {
+    return ((uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]) * 0x9E3779B1u) >> 21;
+}
+static_assert(kPairBuckets == 1u << 9 && kTripleBuckets == 1u << 11);
+
+// Sorts the window positions [from, to) by the bucket of the three bytes starting there (a
+// counting sort, so positions stay ascending within a bucket).
 void sortPositions(ImplodeState& s, uint32_t from, uint32_t to) {
     const uint8_t* w = s.window();
     std::fill(std::begin(s.firstOf), std::end(s.firstOf), uint16_t(0));
-    for (uint32_t p = from; p < to; ++p) ++s.firstOf[pairHash(w + p)];
+    for (uint32_t p = from; p < to; ++p) ++s.firstOf[tripleBucket(w + p)];
     uint32_t total = 0;
     for (auto& f : s.firstOf) f = static_cast<uint16_t>(total += f);
-    for (uint32_t p = to; p-- > from;) s.setSorted(--s.firstOf[pairHash(w + p)], p);
+    for (uint32_t p = to; p-- > from;) s.sorted[--s.firstOf[tripleBucket(w + p)]] = uint16_t(p);
 }
 
+// The position that heads the other compressors' table for the positions [from, to): the
+// first of the lowest pair hash.
+uint32_t tableHeadOf(const ImplodeState& s, uint32_t from, uint32_t to) {
+    const uint8_t* w = s.area;
+    uint32_t head = from, lowest = pairHash(w + from);
+    for (uint32_t p = from + 1; p < to; ++p) {
+        uint32_t h = pairHash(w + p);
+        if (h < lowest) lowest = h, head = p;
+    }
+    return head;
+}
+
+// Writes behind the window the part of the other compressors' table for the positions [from,
+// to) that a search can read: a counting sort by pair hash, as theirs, that keeps only its
+// first entries. The hash of the last position reads the byte after the window, still the
+// head of the table of the block before: it is read before the table is rewritten.
+void writeTableStart(ImplodeState& s, uint32_t from, uint32_t to) {
+    uint8_t* table = s.area + kWindowSize;
+    table[0] = uint8_t(s.tableHead);
+    table[1] = uint8_t(s.tableHead >> 8);
+    uint16_t* index = s.sorted;  // free until the block's own sort
+    std::fill(index, index + kPairHashCount, uint16_t(0));
+    for (uint32_t p = from; p < to; ++p) ++index[pairHash(s.area + p)];
+    uint32_t total = 0;
+    for (uint32_t h = 0; h < kPairHashCount; ++h) index[h] = uint16_t(total += index[h]);
+    for (uint32_t p = to; p-- > from;) {
+        uint32_t k = --index[pairHash(s.area + p)];
+        if (k < kLongest / 2) table[2 * k] = uint8_t(p), table[2 * k + 1] = uint8_t(p >> 8);
+    }
+}
+
+// Enters the positions up to `to` in the two-byte buckets.
+void addPairs(ImplodeState& s, uint32_t to) {
+    for (; s.pairsUpTo < to; ++s.pairsUpTo) {
+        uint16_t& newest = s.newestOfPair[pairBucket(s.window() + s.pairsUpTo)];
+        s.olderOfPair[s.pairsUpTo % kNearPair] = newest;
+        newest = uint16_t(s.pairsUpTo + 1);
+    }
+}
+
+// After the window has slid down by kBlock: the same for the positions that remain.
+void slidePairs(ImplodeState& s) {
+    auto slide = [](uint16_t& v) { v = v > kBlock ? uint16_t(v - kBlock) : uint16_t(0); };
+    std::for_each(std::begin(s.newestOfPair), std::end(s.newestOfPair), slide);
+    std::for_each(std::begin(s.olderOfPair), std::end(s.olderOfPair), slide);
+    s.pairsUpTo = std::max(s.pairsUpTo, kBlock) - kBlock;
+}
+
+// ---- Match search --------------------------------------------------------------------------
+
+// How many bytes from here equal those from earlier, up to limit: eight at a time where a
+// word's first differing byte is its lowest.
 uint32_t matchLength(const uint8_t* earlier, const uint8_t* here, uint32_t limit) {
     uint32_t n = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; n + 8 <= limit; n += 8) {
+            uint64_t a, b;
+            std::memcpy(&a, earlier + n, 8);
+            std::memcpy(&b, here + n, 8);
+            if (a != b) return n + uint32_t(std::countr_zero(a ^ b)) / 8;
+        }
+    }
     while (n < limit && earlier[n] == here[n]) ++n;
     return n;
 }
@@ -163,9 +235,9 @@ uint32_t searchOnWithBorders(ImplodeState& s, uint32_t p, uint32_t k, uint32_t b
     s.border[0] = s.border[1] = 0;
     uint32_t known = 1;
     extendBorders(s, here, known, best);
-    uint32_t last = s.sorted(k), matched = best;
-    for (++k; s.sorted(k) + 1u < p; ++k) {
-        uint32_t c = s.sorted(k);
+    uint32_t last = s.sorted[k], matched = best;
+    for (++k; s.sorted[k] + 1u < p; ++k) {
+        uint32_t c = s.sorted[k];
         uint32_t aligned = last + matched - s.border[matched];
         if (c < aligned || w[c + best - 1] != here[best - 1]) continue;
         uint32_t start = c == aligned ? s.border[matched] : 0;
@@ -180,35 +252,63 @@ uint32_t searchOnWithBorders(ImplodeState& s, uint32_t p, uint32_t k, uint32_t b
     return best;
 }
 
-// The match for position p: its length (0 when there is none of 2 bytes or more), with its
-// distance left in s.distance. Candidates are the earlier positions with the same pair hash
-// that lie 2 to dictSize - 1 bytes back, tried from the oldest to the newest; one at least as
-// long as the best so far becomes the best, so the nearest of equally long ones wins. A match
-// of kLongest bytes ends the search. Matches are measured to kLongest bytes even where the
+// The longest match of three bytes or more for position p, 0 when there is none, with its
+// distance left in s.distance. Candidates are the earlier positions of the block that lie 2
+// to dictSize - 1 bytes back, tried from the oldest to the newest; one at least as long as the
+// best so far becomes the best, so the nearest of equally long ones wins, but the first to
+// reach kLongest bytes ends the search. Matches are measured to kLongest bytes even where the
 // input ends sooner; the caller cuts them.
-uint32_t findMatch(ImplodeState& s, uint32_t p) {
+uint32_t findLongMatch(ImplodeState& s, uint32_t p) {
     const uint8_t* w = s.window();
     const uint8_t* here = w + p;
-    uint32_t h = pairHash(here);
+    uint32_t bucket = tripleBucket(here);
     uint32_t oldest = p + 1 > s.dictSize ? p + 1 - s.dictSize : 0;
     // Searches move forward, so a position out of reach now stays so: drop it for good. The
-    // scans stop at p's own entry, which is sorted under the same hash.
-    uint32_t k = s.firstOf[h];
-    while (s.sorted(k) < oldest) ++k;
-    s.firstOf[h] = static_cast<uint16_t>(k);
+    // scans stop at p's own entry, which is sorted into the same bucket.
+    uint32_t k = s.firstOf[bucket];
+    while (s.sorted[k] < oldest) ++k;
+    s.firstOf[bucket] = static_cast<uint16_t>(k);
 
-    uint32_t best = 1;
-    for (; s.sorted(k) + 1u < p; ++k) {  // never the byte just before p
-        uint32_t c = s.sorted(k);
-        if (w[c] != here[0] || w[c + best - 1] != here[best - 1]) continue;
+    uint32_t best = 3;
+    bool found = false;
+    for (; s.sorted[k] + 1u < p; ++k) {  // never the byte just before p
+        uint32_t c = s.sorted[k];
+        if (w[c + best - 1] != here[best - 1] || w[c] != here[0] || w[c + 1] != here[1] ||
+            w[c + 2] != here[2])
+            continue;
         uint32_t length = matchLength(w + c, here, kLongest);
         if (length < best) continue;
         best = length;
+        found = true;
         s.distance = p - c;
         if (best == kLongest) return best;
         if (best > 10) return searchOnWithBorders(s, p, k, best);
     }
-    return best >= kMinMatch ? best : 0;
+    return found ? best : 0;
+}
+
+// The nearest earlier position of the block, 2 to kNearPair bytes back, whose two bytes equal
+// those at p: the distance, or 0 for none. Nearer matches of two bytes cost fewer bits, and
+// farther ones are not taken.
+uint32_t findNearPair(ImplodeState& s, uint32_t p, uint32_t from) {
+    const uint8_t* w = s.window();
+    addPairs(s, p - 1);
+    uint32_t lowest = std::max(from, p - kNearPair);
+    for (uint32_t c1 = s.newestOfPair[pairBucket(w + p)]; c1 > lowest;
+         c1 = s.olderOfPair[(c1 - 1) % kNearPair]) {
+        uint32_t c = c1 - 1;
+        if (w[c] == w[p] && w[c + 1] == w[p + 1]) return p - c;
+    }
+    return 0;
+}
+
+// The match for position p: its length (0 when there is none of 2 bytes or more worth
+// taking), with its distance left in s.distance. Of all candidates, the longest wins as the
+// search above finds it; when no candidate has three bytes in common, the nearest of two.
+uint32_t findMatch(ImplodeState& s, uint32_t p, uint32_t from) {
+    if (uint32_t length = findLongMatch(s, p)) return length;
+    s.distance = findNearPair(s, p, from);
+    return s.distance ? 2 : 0;
 }
 
 // ---- Token choice --------------------------------------------------------------------------
@@ -218,12 +318,12 @@ bool worthAMatch(uint32_t length, uint32_t distance) {
     return length > 2 || (length == 2 && distance <= 256);
 }
 
-// Codes the positions from pos up to end; a match may run on past end into the held-back
-// look-ahead. In the last block (`last`) end is the end of the input. Returns the position
-// after the last token.
-uint32_t codeBlock(ImplodeState& s, uint32_t pos, uint32_t end, bool last) {
+// Codes the positions from pos up to end, with candidates from `from` on; a match may run on
+// past end into the held-back look-ahead. In the last block (`last`) end is the end of the
+// input. Returns the position after the last token.
+uint32_t codeBlock(ImplodeState& s, uint32_t pos, uint32_t end, uint32_t from, bool last) {
     while (pos < end) {
-        uint32_t length = findMatch(s, pos), distance = s.distance;
+        uint32_t length = findMatch(s, pos, from), distance = s.distance;
         for (;;) {
             if (!worthAMatch(length, distance)) {
                 putLiteral(s, s.window()[pos++]);
@@ -236,7 +336,8 @@ uint32_t codeBlock(ImplodeState& s, uint32_t pos, uint32_t end, bool last) {
             } else if (length < 8 && pos + 1 < end) {
                 // A short match may hide a longer one a byte later ("XABCDEF" after "ABCDEFG"
                 // and "XA"): look there, unless the next position belongs to the next block.
-                uint32_t next = findMatch(s, pos + 1);
+                // Only a match of three bytes or more can be longer.
+                uint32_t next = findLongMatch(s, pos + 1);
                 if (next > length && (next > length + 1 || distance > 129)) {
                     putLiteral(s, s.window()[pos++]);
                     length = next;
@@ -274,11 +375,14 @@ int Implode(ReadStep read, WriteStep write, void* work, void* param, uint32_t li
     s.out[1] = static_cast<uint8_t>(dictBits);
     s.outCount = 2;
     std::memset(s.area, 0, sizeof s.area);
+    std::fill(std::begin(s.newestOfPair), std::end(s.newestOfPair), uint16_t(0));
+    s.tableHead = 0;
 
     // Every block but the last holds its final kLongest bytes back, so that the matches of the
     // positions before them can be searched to full length; they are coded with the next block.
     const uint32_t blockStart = s.dictSize + kLongest;
     uint32_t pos = blockStart;
+    s.pairsUpTo = blockStart;
     for (uint32_t block = 0;; ++block) {
         uint32_t loaded = gatherBlock(s, s.window() + blockStart);
         bool last = loaded < kBlock;
@@ -290,10 +394,15 @@ int Implode(ReadStep read, WriteStep write, void* work, void* param, uint32_t li
         uint32_t from = block == 0                                   ? pos
                         : block == 1 && s.dictSize == kMaxDictionary ? pos - s.dictSize + kLongest
                                                                      : pos - s.dictSize;
+        // Only the last block of the largest dictionary can search past the window.
+        bool wholeTable = s.dictSize == kMaxDictionary;
+        if (last && wholeTable) writeTableStart(s, from, end + 1);
         sortPositions(s, from, end + 1);
-        pos = codeBlock(s, pos, end, last);
+        pos = codeBlock(s, pos, end, from, last);
         if (last) break;
+        if (wholeTable) s.tableHead = tableHeadOf(s, from, end + 1);
         std::memmove(s.window(), s.window() + kBlock, blockStart);
+        slidePairs(s);
         pos -= kBlock;
     }
 
