@@ -252,12 +252,32 @@ uint32_t searchOnWithBorders(ImplodeState& s, uint32_t p, uint32_t k, uint32_t b
     return best;
 }
 
+// How many of the bytes from p, up to kLongest, equal `byte`.
+uint32_t runLength(const uint8_t* p, uint8_t byte) {
+    uint32_t n = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        const uint64_t all = 0x0101010101010101u * byte;
+        for (; n + 8 <= kLongest; n += 8) {
+            uint64_t a;
+            std::memcpy(&a, p + n, 8);
+            if (a != all) return n + uint32_t(std::countr_zero(a ^ all)) / 8;
+        }
+    }
+    while (n < kLongest && p[n] == byte) ++n;
+    return n;
+}
+
 // The longest match of three bytes or more for position p, 0 when there is none, with its
 // distance left in s.distance. Candidates are the earlier positions of the block that lie 2
 // to dictSize - 1 bytes back, tried from the oldest to the newest; one at least as long as the
 // best so far becomes the best, so the nearest of equally long ones wins, but the first to
 // reach kLongest bytes ends the search. Matches are measured to kLongest bytes even where the
 // input ends sooner; the caller cuts them.
+//
+// When p starts a run of `run` equal bytes, a candidate in a run of the same byte that goes
+// on for cr bytes settles its neighbours without comparing them: if cr > run, the positions
+// up to cr - run later match exactly `run` bytes, no more than the last of them, so that one
+// is tried next; if cr <= run, the next cr positions match fewer bytes than it.
 uint32_t findLongMatch(ImplodeState& s, uint32_t p) {
     const uint8_t* w = s.window();
     const uint8_t* here = w + p;
@@ -269,6 +289,8 @@ uint32_t findLongMatch(ImplodeState& s, uint32_t p) {
     while (s.sorted[k] < oldest) ++k;
     s.firstOf[bucket] = static_cast<uint16_t>(k);
 
+    const uint32_t run = runLength(here, here[0]);
+    const bool runs = run >= 3 && run < kLongest;
     uint32_t best = 3;
     bool found = false;
     for (; s.sorted[k] + 1u < p; ++k) {  // never the byte just before p
@@ -276,13 +298,25 @@ uint32_t findLongMatch(ImplodeState& s, uint32_t p) {
         if (w[c + best - 1] != here[best - 1] || w[c] != here[0] || w[c + 1] != here[1] ||
             w[c + 2] != here[2])
             continue;
-        uint32_t length = matchLength(w + c, here, kLongest);
+        uint32_t length, at = k;
+        if (runs) {
+            uint32_t cr = runLength(w + c, here[0]);
+            if (cr > run && c + (cr - run) + 1 < p) {
+                for (uint32_t next = c + (cr - run); s.sorted[k + 1] < next;) ++k;
+                continue;
+            }
+            length = cr < run ? cr : matchLength(w + c, here, kLongest);
+            if (cr <= run)
+                while (s.sorted[k + 1] <= c + cr && s.sorted[k + 1] + 1u < p) ++k;
+        } else {
+            length = matchLength(w + c, here, kLongest);
+        }
         if (length < best) continue;
         best = length;
         found = true;
         s.distance = p - c;
         if (best == kLongest) return best;
-        if (best > 10) return searchOnWithBorders(s, p, k, best);
+        if (best > 10) return searchOnWithBorders(s, p, at, best);
     }
     return found ? best : 0;
 }
