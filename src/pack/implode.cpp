@@ -363,7 +363,8 @@ uint32_t codeBlock(ImplodeState& s, uint32_t pos, uint32_t end, uint32_t from, b
                 putLiteral(s, s.window()[pos++]);
                 break;
             }
-            // A match past the end of the input is cut there and taken as it is.
+            // A match past the end of the input is cut there and taken as it is (or, too short
+            // now, becomes a literal).
             if (last && pos + length > end) {
                 length = end - pos;
                 if (!worthAMatch(length, distance)) continue;
@@ -429,12 +430,12 @@ int Implode(ReadStep read, WriteStep write, void* work, void* param, uint32_t li
                         : block == 1 && s.dictSize == kMaxDictionary ? pos - s.dictSize + kLongest
                                                                      : pos - s.dictSize;
         // Only the last block of the largest dictionary can search past the window.
-        bool wholeTable = s.dictSize == kMaxDictionary;
-        if (last && wholeTable) writeTableStart(s, from, end + 1);
+        bool pastWindow = s.dictSize == kMaxDictionary;
+        if (last && pastWindow) writeTableStart(s, from, end + 1);
         sortPositions(s, from, end + 1);
         pos = codeBlock(s, pos, end, from, last);
         if (last) break;
-        if (wholeTable) s.tableHead = tableHeadOf(s, from, end + 1);
+        if (pastWindow) s.tableHead = tableHeadOf(s, from, end + 1);
         std::memmove(s.window(), s.window() + kBlock, blockStart);
         slidePairs(s);
         pos -= kBlock;
