@@ -1,6 +1,7 @@
 #include "pack/implode.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <new>
@@ -41,8 +42,9 @@ struct ImplodeState {
     bool ascii;
     uint32_t distance;  // of the match that a search found last
 
-    // Output: bits wait in bitBuffer until a byte is full.
-    uint32_t bitBuffer, bitCount, outCount;
+    // Output: bitCount bits wait in bitBuffer until four bytes are full.
+    uint64_t bitBuffer;
+    uint32_t bitCount, outCount;
     uint8_t out[kOutPiece];
 
     // Matches of three bytes or more: the positions of the block (from the first candidate to
@@ -74,31 +76,43 @@ void flushOutput(ImplodeState& s) {
     s.outCount = 0;
 }
 
-// Appends count (at most 16) bits of value, least significant first.
-void putBits(ImplodeState& s, uint32_t value, uint32_t count) {
-    s.bitBuffer |= (value & ((1u << count) - 1)) << s.bitCount;
-    s.bitCount += count;
-    while (s.bitCount >= 8) {
+// Moves the whole bytes of the bit buffer to the output.
+void putBytes(ImplodeState& s) {
+    for (; s.bitCount >= 8; s.bitCount -= 8) {
         s.out[s.outCount++] = static_cast<uint8_t>(s.bitBuffer);
         s.bitBuffer >>= 8;
-        s.bitCount -= 8;
         if (s.outCount == kOutPiece) flushOutput(s);
     }
 }
 
-void putLiteral(ImplodeState& s, uint8_t byte) {
-    putBits(s, 0, 1);
-    if (s.ascii)
-        putBits(s, kAsciiCode.bits[byte], kAsciiCode.length[byte]);
-    else
-        putBits(s, byte, 8);
+// Appends count (at most 16) bits of value, least significant first.
+void putBits(ImplodeState& s, uint32_t value, uint32_t count) {
+    s.bitBuffer |= uint64_t(value & ((1u << count) - 1)) << s.bitCount;
+    s.bitCount += count;
+    if (s.bitCount >= 32) putBytes(s);
 }
 
+// A literal: a 0 bit, then the byte or its code.
+void putLiteral(ImplodeState& s, uint8_t byte) {
+    if (s.ascii)
+        putBits(s, uint32_t(kAsciiCode.bits[byte]) << 1, kAsciiCode.length[byte] + 1u);
+    else
+        putBits(s, uint32_t(byte) << 1, 9);
+}
+
+// The length symbols of the lengths 0 to kEndLength.
+constexpr auto kLengthSymbols = [] {
+    std::array<uint8_t, kEndLength + 1> a{};
+    for (uint32_t n = kMinMatch; n <= kEndLength; ++n) a[n] = uint8_t(lengthSymbol(n));
+    return a;
+}();
+
+// A 1 bit, the length symbol's code and its extra bits.
 void putLength(ImplodeState& s, uint32_t length) {
-    uint32_t sym = lengthSymbol(length);
-    putBits(s, 1, 1);
-    putBits(s, kLengthCode.bits[sym], kLengthCode.length[sym]);
-    putBits(s, length - kLengthBase[sym], kLengthExtraBits[sym]);
+    uint32_t sym = kLengthSymbols[length], codeLength = kLengthCode.length[sym];
+    uint32_t extra = (length - kLengthBase[sym]) << (1 + codeLength);
+    putBits(s, 1 | uint32_t(kLengthCode.bits[sym]) << 1 | extra,
+            1 + codeLength + kLengthExtraBits[sym]);
 }
 
 // The distance goes out less one: a high part as a distance symbol, then the low bits, of
@@ -106,8 +120,9 @@ void putLength(ImplodeState& s, uint32_t length) {
 void putMatch(ImplodeState& s, uint32_t length, uint32_t distance) {
     putLength(s, length);
     uint32_t lowBits = length == 2 ? 2 : s.dictBits, d = distance - 1, high = d >> lowBits;
-    putBits(s, kDistanceCode.bits[high], kDistanceCode.length[high]);
-    putBits(s, d, lowBits);
+    uint32_t codeLength = kDistanceCode.length[high];
+    putBits(s, kDistanceCode.bits[high] | (d & ((1u << lowBits) - 1)) << codeLength,
+            codeLength + lowBits);
 }
 
 // ---- Input ---------------------------------------------------------------------------------
@@ -442,7 +457,8 @@ int Implode(ReadStep read, WriteStep write, void* work, void* param, uint32_t li
     }
 
     putLength(s, kEndLength);
-    if (s.bitCount) putBits(s, 0, 8 - s.bitCount);
+    if (s.bitCount % 8) putBits(s, 0, 8 - s.bitCount % 8);
+    putBytes(s);
     flushOutput(s);
     return kCoderOk;
 }
