@@ -1,4 +1,7 @@
 // Fast path: CRC-32 beside zlib's, and SCAR files beside plain file calls moving the same bytes.
+// First a side-by-side table (reps in turns, medians): CRC-32 against zlib's crc32, FileWrite
+// and FileRead of a 100 MB double vector against plain writes and reads of as many bytes; then
+// the Google benchmarks.
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
@@ -11,7 +14,9 @@
 #include "fastpath/built_tree.h"
 #include "fastpath/scar.h"
 #include "frame/array.h"
+#include "pack/crc32.h"
 #include "platform/platform.h"
+#include "side_by_side.h"
 #include "zrt32.h"
 
 namespace {
@@ -25,22 +30,6 @@ std::vector<uint8_t> randomBytes(size_t n) {
     for (auto& b : v) b = static_cast<uint8_t>(random());
     return v;
 }
-
-void BM_CalculateCRC32(benchmark::State& state) {
-    auto data = randomBytes(state.range(0));
-    for (auto _ : state)
-        benchmark::DoNotOptimize(CalculateCRC32(data.data(), static_cast<uint32_t>(data.size()), 0xFFFFFFFFu));
-    state.SetBytesProcessed(int64_t(state.iterations()) * state.range(0));
-}
-BENCHMARK(BM_CalculateCRC32)->Arg(4096)->Arg(1 << 20)->Arg(64 << 20);
-
-void BM_ZlibCrc32(benchmark::State& state) {
-    auto data = randomBytes(state.range(0));
-    for (auto _ : state)
-        benchmark::DoNotOptimize(crc32(0, data.data(), static_cast<uInt>(data.size())));
-    state.SetBytesProcessed(int64_t(state.iterations()) * state.range(0));
-}
-BENCHMARK(BM_ZlibCrc32)->Arg(4096)->Arg(1 << 20)->Arg(64 << 20);
 
 // ---- SCAR files ------------------------------------------------------------------------------
 
@@ -103,43 +92,76 @@ BENCHMARK(BM_FileRead)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The same number of bytes written and read with plain file calls: create, write, close;
 // open, read into a new buffer, close.
+void plainWrite(const std::vector<uint8_t>& bytes) {
+    platform::File f;
+    platform::File::open("plain.dat", platform::kReadWrite, platform::kShareNone,
+                         platform::Disposition::CreateAlways, f);
+    uint32_t put;
+    f.write(bytes.data(), static_cast<uint32_t>(bytes.size()), put);
+    f.close();
+}
+
+void plainRead(uint64_t size) {
+    platform::File f;
+    platform::File::open("plain.dat", platform::kRead, platform::kShareRead,
+                         platform::Disposition::OpenExisting, f);
+    std::unique_ptr<uint8_t[]> buffer(new uint8_t[size]);
+    uint32_t got;
+    f.read(buffer.get(), static_cast<uint32_t>(size), got);
+    benchmark::DoNotOptimize(buffer.get());
+}
+
 void BM_PlainWrite(benchmark::State& state) {
-    const uint64_t size = encodedSize(testArray(static_cast<int>(state.range(0))));
-    std::vector<uint8_t> bytes = randomBytes(size);
-    for (auto _ : state) {
-        platform::File f;
-        platform::File::open("plain.dat", platform::kReadWrite, platform::kShareNone,
-                             platform::Disposition::CreateAlways, f);
-        uint32_t put;
-        f.write(bytes.data(), static_cast<uint32_t>(bytes.size()), put);
-        f.close();
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(size));
+    auto bytes = randomBytes(encodedSize(testArray(static_cast<int>(state.range(0)))));
+    for (auto _ : state) plainWrite(bytes);
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
 }
 BENCHMARK(BM_PlainWrite)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_PlainRead(benchmark::State& state) {
-    const uint64_t size = encodedSize(testArray(static_cast<int>(state.range(0))));
-    {
-        std::vector<uint8_t> bytes = randomBytes(size);
-        platform::File f;
-        platform::File::open("plain.dat", platform::kReadWrite, platform::kShareNone,
-                             platform::Disposition::CreateAlways, f);
-        uint32_t put;
-        f.write(bytes.data(), static_cast<uint32_t>(bytes.size()), put);
-    }
-    for (auto _ : state) {
-        platform::File f;
-        platform::File::open("plain.dat", platform::kRead, platform::kShareRead,
-                             platform::Disposition::OpenExisting, f);
-        std::unique_ptr<uint8_t[]> buffer(new uint8_t[size]);
-        uint32_t got;
-        f.read(buffer.get(), static_cast<uint32_t>(size), got);
-        benchmark::DoNotOptimize(buffer.get());
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(size));
+    auto bytes = randomBytes(encodedSize(testArray(static_cast<int>(state.range(0)))));
+    plainWrite(bytes);
+    for (auto _ : state) plainRead(bytes.size());
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
 }
 BENCHMARK(BM_PlainRead)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// ---- Side by side ----------------------------------------------------------------------------
+
+void printComparisons() {
+    using zrt::bench::printRow;
+    using zrt::bench::sideBySide;
+    zrt::bench::printHeader("zlib MB/s");
+    for (size_t size : {size_t(4096), size_t(1) << 20, size_t(64) << 20}) {
+        auto data = randomBytes(size);
+        const int repeat = int((256u << 20) / size);  // 256 MB a rep
+        uint32_t sink = 0;
+        std::string what = "CRC-32 of " + std::to_string(size) + " bytes";
+        printRow(what.c_str(), double(size) * repeat,
+                 sideBySide(9,
+                            [&] {
+                                for (int k = 0; k < repeat; ++k)
+                                    sink += Crc32Update(data.data(), data.size(), sink);
+                            },
+                            [&] {
+                                for (int k = 0; k < repeat; ++k)
+                                    sink += uint32_t(crc32(sink, data.data(), uInt(data.size())));
+                            }));
+        benchmark::DoNotOptimize(sink);
+    }
+    std::printf("\n");
+    zrt::bench::printHeader("plain MB/s");
+    const APLArray* a = testArray(0);
+    std::vector<uint8_t> bytes = randomBytes(encodedSize(a));
+    printRow("FileWrite, 100 MB double vector", double(bytes.size()),
+             sideBySide(
+                 7, [&] { ArrayPtr(FileWrite(nameOf("scar.dat"), const_cast<APLArray*>(a))); },
+                 [&] { plainWrite(bytes); }));
+    printRow("FileRead, 100 MB double vector", double(bytes.size()),
+             sideBySide(7, [&] { FreeBuiltTree(FileRead(nameOf("scar.dat"))); },
+                        [&] { plainRead(bytes.size()); }));
+    std::printf("\n");
+}
 
 }  // namespace
 
@@ -160,6 +182,7 @@ int main(int argc, char** argv) {
     setenv("ZRT32_HKLM", (dir / "none.ini").c_str(), 1);
     setenv("ZRT32_INIDIR", dir.c_str(), 1);
     if (Init("", nullptr) != 0) return 1;
+    printComparisons();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -12,7 +12,8 @@ namespace zrt {
 // dictionary size or literal mode (nothing is read or written then).
 //
 // The output is fixed by the input alone: the same bytes always give the same stream, however
-// the read step divides them.
+// the read step divides them, and it is byte for byte the reference DCL compressor's stream
+// (tests/pack/data/implode holds 174 of them).
 int Implode(ReadStep read, WriteStep write, void* work, void* param, uint32_t literalMode,
             uint32_t dictionarySize);
 

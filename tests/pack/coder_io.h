@@ -4,7 +4,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "pack/explode.h"
@@ -130,6 +135,34 @@ inline Bytes periodicRuns(size_t n, uint32_t seed) {
         for (size_t j = 0; j < run && b.size() < n; ++j) b.push_back(pattern[j % period]);
     }
     return b;
+}
+
+// The reference streams under data/implode: each input with the stream that another implode
+// compressor made from it in one literal mode and dictionary size (MANIFEST.tsv lists them).
+struct ReferenceStream {
+    std::string name;
+    uint32_t mode, dictionary;
+    Bytes input, stream;
+};
+
+inline Bytes fileBytes(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(file), {});
+}
+
+inline std::vector<ReferenceStream> referenceStreams() {
+    const auto dir = std::filesystem::path(__FILE__).parent_path() / "data" / "implode";
+    std::ifstream manifest(dir / "MANIFEST.tsv");
+    std::vector<ReferenceStream> all;
+    std::string line, input, mode, stream;
+    uint32_t dictionary = 0;
+    std::getline(manifest, line);  // the column names
+    while (std::getline(manifest, line)) {
+        std::istringstream(line) >> input >> mode >> dictionary >> stream;
+        all.push_back({stream, mode == "ascii" ? kAsciiLiterals : kBinaryLiterals, dictionary,
+                       fileBytes(dir / input), fileBytes(dir / stream)});
+    }
+    return all;
 }
 
 }  // namespace zrt::test

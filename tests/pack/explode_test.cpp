@@ -44,6 +44,14 @@ TEST(Explode, GivesBackWhatImplodeMadeInEveryModeAndDictionarySize) {
     }
 }
 
+TEST(Explode, GivesBackTheInputOfEveryReferenceStream) {
+    for (const auto& r : referenceStreams()) {
+        Coded back = explodeBytes(r.stream);
+        EXPECT_EQ(back.error, 0) << r.name;
+        EXPECT_TRUE(back.out == r.input) << r.name;
+    }
+}
+
 TEST(Explode, StreamCutBeforeItsEndMarkHandsOverWhatWasDecoded) {
     Bytes in = periodicRuns(30000, 5), stream = implodeBytes(in).out;
     Coded r = explodeBytes(Bytes(stream.begin(), stream.end() - 1));

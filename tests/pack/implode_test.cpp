@@ -13,14 +13,21 @@ namespace zrt::test {
 namespace {
 
 // The compressor's rules applied directly, without hashing, failure function or window:
-// every earlier position within reach is tried in full, oldest first.
+// every earlier position within reach is tried in full, oldest first. Past the end of the
+// input a match goes on comparing with what the window holds there (the bytes of the block
+// before, zeros in the first) and is cut afterwards. The second block of the largest
+// dictionary leaves out as many of the oldest positions as the first block's last match ran
+// past its end.
 std::vector<Token> referenceTokens(const Bytes& in, uint32_t dictionary) {
     const size_t n = in.size();
+    auto at = [&](size_t i) { return i < n ? in[i] : n >= 4096 ? in[i - 4096] : 0; };
+    size_t pos = 0, from = 0;
     auto find = [&](size_t p, uint32_t& distance) {
-        uint32_t limit = uint32_t(std::min<size_t>(516, n - p)), best = 2, found = 0;
-        for (size_t c = p + 1 > dictionary ? p + 1 - dictionary : 0; c + 1 < p; ++c) {
+        uint32_t best = 2, found = 0;
+        size_t oldest = std::max(from, p + 1 > dictionary ? p + 1 - dictionary : 0);
+        for (size_t c = oldest; c + 1 < p; ++c) {
             uint32_t len = 0;
-            while (len < limit && in[c + len] == in[p + len]) ++len;
+            while (len < 516 && at(c + len) == at(p + len)) ++len;
             if (len < best) continue;
             found = best = len;
             distance = uint32_t(p - c);
@@ -28,19 +35,24 @@ std::vector<Token> referenceTokens(const Bytes& in, uint32_t dictionary) {
         }
         return found;
     };
+    auto worth = [](uint32_t length, uint32_t d) {
+        return length > 2 || (length == 2 && d <= 256);
+    };
     std::vector<Token> tokens;
-    size_t pos = 0;
     for (size_t blockEnd = 4096;; blockEnd += 4096) {
         bool last = n < blockEnd;
         size_t end = last ? n : blockEnd - 516;  // the rest is held back for the next block
+        from = blockEnd == 8192 && dictionary == 4096 ? pos - (4096 - 516) : 0;
         while (pos < end) {
             uint32_t d = 0, length = find(pos, d), d2 = 0, next = 0;
-            while (length >= 2 && (length > 2 || d <= 256) && length < 8 && pos + 1 < end &&
-                   (next = find(pos + 1, d2)) > length && (next > length + 1 || d > 129)) {
+            while (worth(length, d) && !(last && pos + length > n) && length < 8 &&
+                   pos + 1 < end && (next = find(pos + 1, d2)) > length &&
+                   (next > length + 1 || d > 129)) {
                 tokens.push_back(literal(in[pos++]));
                 length = next, d = d2;
             }
-            if (length < 2 || (length == 2 && d > 256)) {
+            if (last && pos + length > n) length = uint32_t(n - pos);
+            if (!worth(length, d)) {
                 tokens.push_back(literal(in[pos++]));
             } else {
                 tokens.push_back(match(length, d));
@@ -116,6 +128,16 @@ TEST(Implode, FollowsTheRulesInEveryDictionarySize) {
                       referenceTokens(in, dictionary));
         }
     }
+}
+
+// The corners of the block-wise search (candidates of the second block, matches searched past
+// the end of the input into stale window bytes and the table behind the window) are reached
+// by the reference streams' inputs.
+TEST(Implode, ReproducesEveryReferenceStream) {
+    auto all = referenceStreams();
+    ASSERT_EQ(all.size(), 174u);
+    for (const auto& r : all)
+        EXPECT_TRUE(implodeBytes(r.input, r.mode, r.dictionary).out == r.stream) << r.name;
 }
 
 TEST(Implode, OutputDependsOnTheInputAloneAndComesInPiecesOf2048) {
