@@ -4,8 +4,8 @@
  *
  * Arguments are arrays in the interpreter's layout (include/zrt32.h), built here with malloc
  * and owner class 0: they stay the caller's, and the library never frees them. Results are
- * new arrays that belong to the caller: each block is released with APLFreeRes, the items of a
- * nested result first, since the library and the caller may not share a heap (Windows).
+ * new arrays that belong to the caller, allocated with the C library's malloc: each block is
+ * released with free, the items of a nested result first (docs/host.md, "Arrays and blocks").
  *
  * Run it where the library finds its configuration (docs/configuration.md), for example with
  * ZRT32_HKCU=<prefix>/share/zrt32/config/registry.ini and ZRT32_INIDIR=<prefix>/share/zrt32/config.
@@ -46,7 +46,7 @@ static APLArray* newArray(uint32_t type, uint32_t rank, const uint32_t* shape) {
     }
     a->blockWords = (uint32_t)(bytes / 4);
     a->descriptor = (uint16_t)((type << 8) | (rank << 4));
-    memcpy(shapeOf(a), shape, 4 * rank);
+    if (rank) memcpy(shapeOf(a), shape, 4 * rank);
     return a;
 }
 
@@ -106,7 +106,7 @@ static void freeResult(APLArray* a) {
         uint32_t n = countOf(a);
         for (uint32_t i = 0; i < (n ? n : 1); ++i) freeResult(itemOf(a, i));
     }
-    APLFreeRes(a);
+    free(a);
 }
 
 /* ---- calls --------------------------------------------------------------------------- */
