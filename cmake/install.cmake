@@ -30,6 +30,7 @@ if(NOT WIN32)
 
   # zrt32.pc finds the prefix from its own place, so that an installed tree can be moved.
   file(RELATIVE_PATH ZRT_PC_PREFIX "/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/")
+  string(REGEX REPLACE "/$" "" ZRT_PC_PREFIX "${ZRT_PC_PREFIX}")
   configure_file(cmake/zrt32.pc.in ${CMAKE_BINARY_DIR}/zrt32.pc @ONLY)
   install(FILES ${CMAKE_BINARY_DIR}/zrt32.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endif()
