@@ -19,7 +19,7 @@ install() {
   fi
 }
 
-install cmake g++ g++-multilib googletest make binutils
+install cmake g++ g++-multilib googletest make binutils pkgconf libedit-dev
 
 # scripts/windows.sh: the MinGW-w64 cross compilers and wine64 to run the Windows tests.
 if [ "${1:-}" = "--windows" ]; then

@@ -14,13 +14,13 @@ unset DISPLAY WAYLAND_DISPLAY
 
 echo "== Windows i686: zrt32.dll (build-win32)"
 cmake -S . -B build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DZRT_TESTS=OFF >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DZRT_TESTS=OFF -DZRT_WERROR=ON >/dev/null
 cmake --build build-win32 -j "$jobs"
 ctest --test-dir build-win32 --output-on-failure
 
 echo "== Windows x86-64 under wine (build-win64)"
 cmake -S . -B build-win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZRT_WERROR=ON >/dev/null
 cmake --build build-win64 -j "$jobs"
 status=0
 ctest --test-dir build-win64 --output-on-failure -j "$jobs" || status=$?

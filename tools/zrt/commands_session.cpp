@@ -1,4 +1,4 @@
-// Host commands about the session: ]echo ]env ]exports.
+// Host commands about the session: ]echo ]env ]exports ]help ]show.
 #include "adapters.h"
 #include "commands.h"
 #include "export_list.h"
@@ -32,24 +32,45 @@ void show(CommandCall& call) {
     call.out() << printValue(readBlock(block.get())) << '\n';
 }
 
+const char* formOf(const ExportRow& r) {
+    return r.form == ExportForm::Array ? "array"
+         : r.form == ExportForm::Pair  ? "two arrays"
+         : findAdapter(r.name)         ? "adapter"
+                                       : "plain, no adapter yet";
+}
+
+void listCommands(CommandCall& call) {
+    for (const Command* c : allCommands())
+        call.out() << ']' << c->name << (c->usage.empty() ? "" : ": ") << c->usage << '\n';
+}
+
 // ]exports: the library's exports, how each is called, and the host commands.
 void exports(CommandCall& call) {
     call.expectCount(0);
+    for (const ExportRow& r : exportRows())
+        call.out() << r.name << ' ' << r.ordinal << ' ' << formOf(r) << '\n';
+    listCommands(call);
+}
+
+// ]help: what a line may be, the host commands, and the exports with what each one takes.
+void help(CommandCall& call) {
+    call.expectCount(0);
+    call.out() << "A line is an export and its argument, a host command, or a comment (⍝ ...).\n"
+                  "Arrays are written as in APL: 'text', 1 2 3, 2 3⍴x, ⊂x (docs/host.md).\n"
+                  "\nHost commands:\n";
+    listCommands(call);
+    call.out() << "\nExports (array: one literal; two arrays: a two-item vector):\n";
     for (const ExportRow& r : exportRows()) {
-        const char* form = r.form == ExportForm::Array ? "array"
-                         : r.form == ExportForm::Pair  ? "two arrays"
-                         : findAdapter(r.name)         ? "adapter"
-                                                       : "plain, no adapter yet";
-        call.out() << r.name << ' ' << r.ordinal << ' ' << form << '\n';
+        const Adapter* adapter = r.form == ExportForm::Plain ? findAdapter(r.name) : nullptr;
+        call.out() << r.name << ": " << (adapter ? adapter->usage : formOf(r)) << '\n';
     }
-    for (const Command* c : allCommands())
-        call.out() << ']' << c->name << (c->usage.empty() ? "" : ": ") << c->usage << '\n';
 }
 
 const CommandRegistrar commands[] = {
     {"echo", "any text", &echo, false},
     {"env", "a name and a value (none: remove it)", &env},
     {"exports", "", &exports},
+    {"help", "", &help},
     {"show", "a literal", &show},
 };
 

@@ -4,6 +4,7 @@
 //   zrt script.zrt         runs the script, echoing each line before its result
 //   zrt -e line [-e ...]   runs the lines given
 //   zrt                    a session at a terminal; otherwise reads a script from stdin
+//   zrt --help, --version
 //
 // The exit status is 1 when a line could not be run, 2 when the arguments are wrong.
 #include <fstream>
@@ -11,13 +12,33 @@
 #include <string>
 #include <vector>
 
+#include "configuration.h"
 #include "os.h"
 #include "runner.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: zrt script.zrt | zrt -e line [-e line ...] | zrt (a session)\n";
+    "usage: zrt script.zrt | zrt -e line [-e line ...] | zrt (a session) | zrt --help\n";
+
+constexpr const char* kHelp =
+    "zrt: calls the exports of zrt32 as the APL interpreter would, with arrays written in an\n"
+    "APL-like notation, and prints what they return.\n"
+    "\n"
+    "  zrt script.zrt           runs the script, echoing each line before its result\n"
+    "  zrt -e line [-e line]    runs the lines given, in one process\n"
+    "  zrt                      a session at a terminal (line editing, history in\n"
+    "                           ~/.zrt_history); without a terminal, a script from stdin\n"
+    "  zrt --version            the version\n"
+    "\n"
+    "A line is an export and its argument (Get 'Sales.Data'), a host command (]ls), or a\n"
+    "comment (⍝ ...); ]help lists the commands and the exports. The exit status is 1 when a\n"
+    "line could not be run, 2 when the arguments are wrong.\n"
+    "\n"
+    "The library reads its settings from the files named by ZRT32_HKCU (the user's registry,\n"
+    "default ~/.config/zrt32/registry.ini), ZRT32_HKLM (the machine's, default\n"
+    "/etc/zrt32/registry.ini) and ZRT32_INIDIR (where initialisation files are found).\n"
+    "docs/host.md describes zrt, docs/configuration.md every setting.\n";
 
 // The lines of a script, run to the end whatever fails; a byte order mark is skipped.
 bool runScript(std::istream& in, zrt::host::Runner& runner, bool echo) {
@@ -34,11 +55,7 @@ bool runScript(std::istream& in, zrt::host::Runner& runner, bool echo) {
 bool runSession(zrt::host::Runner& runner) {
     bool ok = true;
     std::string line;
-    for (;;) {
-        std::cout << "      " << std::flush;
-        if (!std::getline(std::cin, line)) break;
-        ok = runner.run(line, false) && ok;
-    }
+    while (zrt::host::os::readLine("      ", line)) ok = runner.run(line, false) && ok;
     std::cout << '\n';
     return ok;
 }
@@ -47,6 +64,15 @@ bool runSession(zrt::host::Runner& runner) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::cout << kHelp;
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        std::cout << "zrt " << ZRT_HOST_VERSION << '\n';
+        return 0;
+    }
+    zrt::host::offerConfiguration(std::cerr);
     zrt::host::Runner runner(std::cout);
     if (args.empty()) {
         bool ok = zrt::host::os::inputIsTerminal() ? runSession(runner)

@@ -25,4 +25,12 @@ bool unsetEnvironment(const std::string& name, std::string& error);
 
 bool inputIsTerminal();
 
+// One line typed at the terminal after the prompt, without its line end; false at the end of
+// input. With line editing built in (libedit or readline), the line can be edited and earlier
+// lines recalled; they are kept in ~/.zrt_history between sessions.
+bool readLine(const std::string& prompt, std::string& line);
+
+// The full path of the running program, or "" where the system does not say.
+std::string executablePath();
+
 }  // namespace zrt::host::os

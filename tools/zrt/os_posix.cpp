@@ -8,6 +8,19 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#if defined(ZRT_HAVE_LIBEDIT)
+#include <editline/readline.h>
+#elif defined(ZRT_HAVE_READLINE)
+#include <readline/history.h>
+#include <readline/readline.h>
+#endif
 
 namespace zrt::host::os {
 
@@ -75,6 +88,50 @@ bool unsetEnvironment(const std::string& name, std::string& error) {
 }
 
 bool inputIsTerminal() { return ::isatty(0) == 1; }
+
+#if defined(ZRT_HAVE_LIBEDIT) || defined(ZRT_HAVE_READLINE)
+
+namespace {
+
+std::string historyFile() {
+    const char* home = std::getenv("HOME");
+    return home && *home ? std::string(home) + "/.zrt_history" : "";
+}
+
+}  // namespace
+
+bool readLine(const std::string& prompt, std::string& line) {
+    static const std::string history = [] {
+        // Multibyte characters (the APL glyphs of the notation) are edited as characters.
+        std::setlocale(LC_CTYPE, "");
+        std::string file = historyFile();
+        if (!file.empty()) read_history(file.c_str());
+        return file;
+    }();
+    std::unique_ptr<char, decltype(&std::free)> typed(readline(prompt.c_str()), &std::free);
+    if (!typed) return false;
+    line = typed.get();
+    if (!line.empty()) {
+        add_history(typed.get());
+        if (!history.empty()) write_history(history.c_str());
+    }
+    return true;
+}
+
+#else
+
+bool readLine(const std::string& prompt, std::string& line) {
+    std::cout << prompt << std::flush;
+    return static_cast<bool>(std::getline(std::cin, line));
+}
+
+#endif
+
+std::string executablePath() {
+    std::error_code ec;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? "" : self.string();
+}
 
 }  // namespace zrt::host::os
 

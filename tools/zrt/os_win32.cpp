@@ -7,6 +7,7 @@
 #include <io.h>
 
 #include <cstdlib>
+#include <iostream>
 
 namespace zrt::host::os {
 
@@ -91,6 +92,18 @@ bool unsetEnvironment(const std::string& name, std::string& error) {
 }
 
 bool inputIsTerminal() { return _isatty(0) != 0; }
+
+// The console keeps its own line editing and history (F7); the line is read plainly.
+bool readLine(const std::string& prompt, std::string& line) {
+    std::cout << prompt << std::flush;
+    return static_cast<bool>(std::getline(std::cin, line));
+}
+
+std::string executablePath() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    return n > 0 && n < sizeof path ? std::string(path, n) : "";
+}
 
 }  // namespace zrt::host::os
 
