@@ -1,6 +1,7 @@
 #include "locking/liveness.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "frame/log.h"
 #include "frame/root.h"
@@ -26,28 +27,6 @@ std::string UserFileName(const RootObject& root, int32_t slot) {
     char name[32];
     std::snprintf(name, sizeof name, "USR%05ld.LOG", long(slot));
     return root.locking.usersDirectory + name;
-}
-
-Code LockRecord(int32_t slot, RootObject& root) {
-    LockingState& locking = root.locking;
-    if (locking.userFile.isOpen()) return kSlotHeld;
-    std::string name = UserFileName(root, slot);
-    platform::SysError e = createExclusive(name, locking.userFile);
-    if (heldElsewhere(e)) return kSlotHeld;
-    if (e != platform::kOk) {
-        if (LogEnabled(0, kLogLocking, 3))
-            LogPrintf("LockRecord: CreateFile res %u recno %u", e, uint32_t(slot));
-        return kUserFileOpen;
-    }
-    uint8_t id[4];
-    StoreLittle32(id, root.processId);
-    uint32_t put = 0;
-    e = locking.userFile.write(id, sizeof id, put);
-    if (put < sizeof id) {
-        LogPrintf(" Could not write TaskId to %s: %ld.", name.c_str(), long(e));
-        return kShortWrite;
-    }
-    return kOk;
 }
 
 Code UnlockRecord(int32_t slot, RootObject& root) {
@@ -111,6 +90,21 @@ void ReleaseClaim(int32_t slot, const RootObject& root, platform::File& claim) {
     if (!claim.isOpen()) return;
     claim.close();
     platform::deleteFile(UserFileName(root, slot));
+}
+
+Code TakeClaim(int32_t slot, RootObject& root, platform::File& claim) {
+    LockingState& locking = root.locking;
+    if (locking.userFile.isOpen()) return kSlotHeld;
+    locking.userFile = std::move(claim);
+    uint8_t id[4];
+    StoreLittle32(id, root.processId);
+    uint32_t put = 0;
+    platform::SysError e = locking.userFile.writeAt(0, id, sizeof id, put);
+    if (put < sizeof id) {
+        LogPrintf(" Could not write TaskId to %s: %ld.", UserFileName(root, slot).c_str(), long(e));
+        return kShortWrite;
+    }
+    return kOk;
 }
 
 }  // namespace zrt

@@ -44,6 +44,24 @@ void logStep(const char* step, int32_t value) {
     if (LogEnabled(0, kLogLocking, 4)) LogValue(step, value);
 }
 
+// Cleans up and takes the slot that the clean-up freed. When every slot is held but one of them
+// is in passing (being taken or cleared by another process), it tries again, a bounded number of
+// times, rather than fail: 10112 only when every slot is held by a login.
+Code takeSlot(RootObject& root, int32_t& slot) {
+    Patience patience;
+    for (;;) {
+        FreedSlot freed;
+        Code code = CleanupFiles(root, freed);
+        logStep("CleanupFiles", int32_t(code));
+        if (code != kOk) return code;
+        if (freed.slot >= 0) {
+            slot = freed.slot;
+            return TakeClaim(slot, root, freed.claim);
+        }
+        if (!freed.passing || !patience.wait()) return kNoFreeSlot;
+    }
+}
+
 Code logIn(RootObject& root, const char* userName, uint32_t key, int32_t& userNumber) {
     LockingState& locking = root.locking;
     std::string usersPath;
@@ -51,7 +69,10 @@ Code logIn(RootObject& root, const char* userName, uint32_t key, int32_t& userNu
     // A per-user file held from an earlier login stays held: that slot stays alive.
     if (locking.userFile.isOpen()) locking.earlierUserFiles.push_back(std::move(locking.userFile));
     Code code = locking.maxUsers > kMaxSlots ? kRange : kOk;
+    UserBytes record;
+    int32_t slot = -1;
 
+    if (code == kOk) code = CheckFileLocks(locking.usersDirectory);
     if (code == kOk) {
         // Only possible when nobody has the users file open: the first login after everybody
         // has gone starts from a fresh file.
@@ -66,32 +87,18 @@ Code logIn(RootObject& root, const char* userName, uint32_t key, int32_t& userNu
         logStep("OpenUserFile", int32_t(code));
     }
 
-    if (code == kOk) code = CleanupFiles(root);
-    logStep("CleanupFiles", int32_t(code));
-
-    UserBytes record;
-    int32_t slot = -1;
-    if (code == kOk) {
-        code = FindOneSelf(root, record, slot);
-        if (code == kOk && slot >= 0) {
-            code = kAlreadyLoggedIn;
-            userNumber = static_cast<int32_t>(LoadLittle32(record.data()));
-        }
+    if (code == kOk) code = FindOneSelf(root, record, slot);
+    if (code == kOk && slot >= 0) {
+        code = kAlreadyLoggedIn;
+        userNumber = static_cast<int32_t>(LoadLittle32(record.data()));
     }
     logStep("FindOneSelf", int32_t(code));
 
     if (code == kOk) {
-        slot = FindUserno(locking.usersFile, kFree, record);
-        if (slot < 0) {
-            code = kNoFreeSlot;
-            userNumber = static_cast<int32_t>(locking.maxUsers);
-        }
+        code = takeSlot(root, slot);
+        if (code == kNoFreeSlot) userNumber = static_cast<int32_t>(locking.maxUsers);
     }
-    logStep("FindUserno", int32_t(code));
     logStep("UserSlot", slot);
-
-    if (code == kOk) code = LockRecord(slot, root);
-    logStep("LockRecord", int32_t(code));
 
     if (code == kOk) {
         UserEntry entry;
