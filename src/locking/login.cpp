@@ -44,6 +44,27 @@ void logStep(const char* step, int32_t value) {
     if (LogEnabled(0, kLogLocking, 4)) LogValue(step, value);
 }
 
+// Opens the users file, deleting it first when nobody has it open: the first login after
+// everybody has gone starts from a fresh file. Another process may be making or deleting the
+// file at the same moment, or may have died half-way through making it; what fails for such a
+// reason is tried again a few times (a MaxUsers that differs from the others' fails as late).
+Code openUsersFile(RootObject& root, const std::string& usersPath) {
+    LockingState& locking = root.locking;
+    if (locking.usersFile.isOpen()) {
+        if (LogEnabled(0, kLogLocking, 5)) LogMessage("Users file already opened");
+        return kOk;
+    }
+    Patience patience(10);
+    for (;;) {
+        bool deleted = platform::deleteFile(usersPath) == platform::kOk;
+        if (LogEnabled(0, kLogLocking, 4))
+            LogPrintf("LogIn: DeleteFile %s res: %u", usersPath.c_str(), deleted ? 1u : 0u);
+        Code code = OpenUserFile(usersPath, locking.maxUsers, locking.usersFile);
+        bool passing = code == kUsersFileOpen || code == kCannotCreate || code == kBadFileSize;
+        if (!passing || !patience.wait()) return code;
+    }
+}
+
 // Cleans up and takes the slot that the clean-up freed. When every slot is held but one of them
 // is in passing (being taken or cleared by another process), it tries again, a bounded number of
 // times, rather than fail: 10112 only when every slot is held by a login.
@@ -73,19 +94,8 @@ Code logIn(RootObject& root, const char* userName, uint32_t key, int32_t& userNu
     int32_t slot = -1;
 
     if (code == kOk) code = CheckFileLocks(locking.usersDirectory);
-    if (code == kOk) {
-        // Only possible when nobody has the users file open: the first login after everybody
-        // has gone starts from a fresh file.
-        bool deleted = platform::deleteFile(usersPath) == platform::kOk;
-        if (LogEnabled(0, kLogLocking, 4))
-            LogPrintf("LogIn: DeleteFile %s res: %u", usersPath.c_str(), deleted ? 1u : 0u);
-        if (!locking.usersFile.isOpen()) {
-            code = OpenUserFile(usersPath, locking.maxUsers, locking.usersFile);
-        } else if (LogEnabled(0, kLogLocking, 5)) {
-            LogMessage("Users file already opened");
-        }
-        logStep("OpenUserFile", int32_t(code));
-    }
+    if (code == kOk) code = openUsersFile(root, usersPath);
+    logStep("OpenUserFile", int32_t(code));
 
     if (code == kOk) code = FindOneSelf(root, record, slot);
     if (code == kOk && slot >= 0) {

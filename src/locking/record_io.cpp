@@ -92,7 +92,7 @@ void RandomSleep(uint32_t low, uint32_t high) {
 }
 
 bool Patience::wait() {
-    if (waited_ >= kPatienceRounds) return false;
+    if (waited_ >= rounds_) return false;
     ++waited_;
     RandomSleep(0, 50);
     return true;

@@ -38,10 +38,11 @@ void RandomSleep(uint32_t low, uint32_t high);
 constexpr uint32_t kPatienceRounds = 100;
 class Patience {
 public:
+    explicit Patience(uint32_t rounds = kPatienceRounds) : rounds_(rounds) {}
     bool wait();
 
 private:
-    uint32_t waited_ = 0;
+    uint32_t rounds_, waited_ = 0;
 };
 
 // For tests only, never exported: caps the span of every random wait (0 restores the full span),
