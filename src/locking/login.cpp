@@ -66,20 +66,28 @@ Code openUsersFile(RootObject& root, const std::string& usersPath) {
 }
 
 // Cleans up and takes the slot that the clean-up freed. When every slot is held but one of them
-// is in passing (being taken or cleared by another process), it tries again, a bounded number of
-// times, rather than fail: 10112 only when every slot is held by a login.
+// is in passing (being taken or cleared by another process), or another process took the freed
+// slot first, it tries again, a bounded number of times, rather than fail. A round that finds
+// every slot held with a record is tried again too, a few times: a slot that another process
+// has claimed to clear it looks like that for a moment.
 Code takeSlot(RootObject& root, int32_t& slot) {
+    constexpr uint32_t kFullRounds = 3;
     Patience patience;
-    for (;;) {
+    for (uint32_t full = 0;;) {
         FreedSlot freed;
         Code code = CleanupFiles(root, freed);
         logStep("CleanupFiles", int32_t(code));
         if (code != kOk) return code;
         if (freed.slot >= 0) {
-            slot = freed.slot;
-            return TakeClaim(slot, root, freed.claim);
+            code = TakeClaim(freed.slot, root, freed.claim);
+            if (code != kSlotHeld) {
+                slot = freed.slot;
+                return code;
+            }
+        } else if (!freed.passing && ++full > kFullRounds) {
+            return kNoFreeSlot;
         }
-        if (!freed.passing || !patience.wait()) return kNoFreeSlot;
+        if (!patience.wait()) return kNoFreeSlot;
     }
 }
 

@@ -70,9 +70,10 @@ enum class Holder {
 };
 
 // Tests the request against the records read and writes it when nothing is in the way. A live
-// holder, or the caller itself, is named with 10111. A holder whose slot is held but whose
-// record is free is in passing: a log-out or clean-up frees the record before the locks, so its
-// lock in the way goes in a moment, and a refusal could name nobody.
+// holder, or the caller itself, is named with 10111. A holder whose record is free, or whose slot
+// is held by another process's claim, is in passing: a log-out or clean-up frees the record
+// before the locks, so its lock in the way goes in a moment, and a refusal would name nobody,
+// or a user who has died.
 Code tryLock(RootObject& root, platform::File& file, const std::vector<LockEntry>& records,
              const UserBytes& own, LockCall& call, Holder& state, int32_t& holder) {
     state = Holder::None;
@@ -88,15 +89,17 @@ Code tryLock(RootObject& root, platform::File& file, const std::vector<LockEntry
     }
     holder = int32_t(conflict.owner);
     logStep("LockNLD: NLD Conflict", holder);
-    bool alive = true;
-    if (uint32_t(holder) != call.request.owner && isLocked(holder, root, alive) != kOk) alive = true;
+    bool alive = true;  // the caller itself, or a holder whose test fails, counts as alive
+    if (uint32_t(holder) != call.request.owner && isLocked(holder, root, alive) != kOk)
+        alive = true;
     UserBytes theirs;
     if (Code c = ReadRecordLocked(root.locking.usersFile, holder, kUserRecordSize, theirs.data()))
         return c;
     UserEntry user = DecodeUser(theirs.data());
     if (!alive) {
         state = Holder::Dead;
-    } else if (user.key == kFree) {
+    } else if (user.key == kFree ||
+               (uint32_t(holder) != call.request.owner && IsClaimed(holder, root))) {
         state = Holder::Passing;
     } else {
         if (call.handle) *call.handle = int32_t(user.key);
