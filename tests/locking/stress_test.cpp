@@ -18,6 +18,7 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <thread>
@@ -46,6 +47,7 @@ uint32_t envNumber(const char* name, uint32_t fallback) {
 
 // A worker's journal, one line per event, each written at once (a kill never leaves half a
 // line but the last). Times: t0 before a call, t1 after it.
+//   A t0 name dt mode                about to lock
 //   L t0 t1 handle name dt mode      locked
 //   C t0 t1 name dt mode key holder  refused (10111)
 //   R t0 handle / D t1 handle        about to release / released
@@ -109,6 +111,7 @@ struct Worker {
         uint32_t mode = modes[pick(std::size(modes))];
         char holder[kUserNameSize] = {};
         int64_t t0 = nowNs();
+        note("A", t0, nld, dt, mode);
         uint32_t code = call("LockNLD", 100, 100,
                              [&] { return LockNLD(nld, 1, dt, mode, &value, holder); });
         if (code == kOk) {
@@ -210,6 +213,9 @@ void readJournal(const std::string& journal, Run& run, std::vector<Lock>& locks,
         }
     };
     bool loggedOut = false, selfKilled = false;
+    // A lock asked for by a call that a kill cut short may have been taken, and held until the
+    // process ended.
+    std::optional<Lock> asked;
     for (std::string line; std::getline(in, line);) {
         std::istringstream w(line);
         std::string kind, what;
@@ -217,7 +223,10 @@ void readJournal(const std::string& journal, Run& run, std::vector<Lock>& locks,
         int32_t handle = 0;
         Lock l{run.name, LockEntry{"", 1, 0, 0, 0}, 0, 0, 0, 0};
         w >> kind;
-        if (kind == "L" && w >> l.mayFrom >> l.from >> handle >> l.lock.name >> l.lock.dt >>
+        if (kind != "A" && kind != "K") asked.reset();
+        if (kind == "A" && w >> l.mayFrom >> l.lock.name >> l.lock.dt >> l.lock.mode) {
+            asked = l;
+        } else if (kind == "L" && w >> l.mayFrom >> l.from >> handle >> l.lock.name >> l.lock.dt >>
                                l.lock.mode) {
             open[handle] = l;
             ++tally.locks;
@@ -252,6 +261,11 @@ void readJournal(const std::string& journal, Run& run, std::vector<Lock>& locks,
         }
     }
     if (run.killedAt && !selfKilled) ++tally.killed;
+    if (asked && run.killedAt) {
+        asked->from = asked->to = 0;  // never certainly held
+        asked->mayTo = run.deadBy;
+        locks.push_back(*asked);
+    }
     for (auto& [h, o] : open) releasing[h] = (o.to = run.killedAt, o);
     if (run.killedAt) released(run.deadBy, 0, true);
     if (!run.killedAt && !loggedOut) errors.push_back(run.name + ": did not log out: " + journal);
