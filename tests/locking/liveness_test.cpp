@@ -23,7 +23,9 @@ TEST(ClaimSlot, TakesALeftOverFileWhichBecomesOneLoginAtATime) {
     ASSERT_TRUE(claimed);
     EXPECT_EQ(ClaimSlot(2, root, second, claimed), kOk);  // held, if only by a claim
     EXPECT_FALSE(claimed);
+    EXPECT_TRUE(IsClaimed(2, root));
     ASSERT_EQ(TakeClaim(2, root, claim), kOk);
+    EXPECT_FALSE(IsClaimed(2, root));  // a login shares nothing
     uint8_t mine[4] = {};  // read through the handle: the file admits no second open
     uint32_t got = 0;
     ASSERT_EQ(root.locking.userFile.readAt(0, mine, 4, got), platform::kOk);
