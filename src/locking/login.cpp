@@ -47,7 +47,8 @@ void logStep(const char* step, int32_t value) {
 // Opens the users file, deleting it first when nobody has it open: the first login after
 // everybody has gone starts from a fresh file. Another process may be making or deleting the
 // file at the same moment, or may have died half-way through making it; what fails for such a
-// reason is tried again a few times (a MaxUsers that differs from the others' fails as late).
+// reason is tried again a few times (so a MaxUsers that differs from the others' is reported
+// only after them).
 Code openUsersFile(RootObject& root, const std::string& usersPath) {
     LockingState& locking = root.locking;
     if (locking.usersFile.isOpen()) {
