@@ -33,7 +33,8 @@ TEST(CheckFileLocks, MountsThatKeepLocksLocal) {
         {"42 27 0:47 / /srv rw,nosuid - fuse.sshfs me@fs:/m rw,user_id=0", true},
         {"damaged", false},
     };
-    for (auto [line, local] : cases) EXPECT_EQ(platform::posix::locksStayLocal(line), local) << line;
+    for (auto [line, local] : cases)
+        EXPECT_EQ(platform::posix::locksStayLocal(line), local) << line;
     EXPECT_EQ(CheckFileLocks(""), kOk);  // the test directories lie on local disks
 }
 #endif
