@@ -126,6 +126,7 @@ ZRT_PUBLIC APLArray* ZRT_API FindFirstNonZeroPage(APLArray* arg);
 #define ZRT_E_USER_FILE_OPEN 10114u   /* opening a per-user file failed unexpectedly */
 #define ZRT_E_LOCK_FILE_CLOSE 10115u  /* a lock file cannot be closed */
 #define ZRT_E_LOGIN_LOST 10116u       /* the caller's per-user file no longer holds its id */
+#define ZRT_E_NO_FILE_LOCKS 10117u    /* the users file's file system keeps no byte-range locks */
 
 /* LogIn: a user slot for the calling process; *userNumber receives it (-1 on failure, the user
  * key of the caller's record with 10110, MaxUsers with 10112). userName: at most 1027 bytes. */

@@ -45,7 +45,7 @@ Code cutAfter(platform::File& file, int64_t lastKept) {
 
 }  // namespace
 
-Code CleanupFiles(RootObject& root) {
+Code CleanupFiles(RootObject& root, FreedSlot& freed) {
     if (LogEnabled(0, kLogLocking, 5)) LogMessage("CleanupFiles");
     LockingState& locking = root.locking;
     platform::File& users = locking.usersFile;
@@ -58,29 +58,30 @@ Code CleanupFiles(RootObject& root) {
     std::vector<bool> dead(locking.maxUsers, false);
     Code code = SeekRecord(users, 0, kUserRecordSize);
     // The freed slot stays claimed while its locks are cleared, so that nobody logs in to it and
-    // takes locks that the clean-up would then remove.
-    platform::File claim;
-    int32_t claimed = -1;
+    // takes locks that the clean-up would then remove; then it is the caller's to take.
     UserBytes record;
-    for (uint32_t s = 0; code == kOk; ++s) {
+    for (uint32_t s = 0; code == kOk && s < locking.maxUsers; ++s) {
         auto slot = static_cast<int32_t>(s);
         if (ReadRecordLocked(users, slot, kUserRecordSize, record.data()) != kOk) break;
-        if (s >= locking.maxUsers) break;
         bool isDead = false;
-        ClaimSlot(slot, root, claim, isDead);
+        ClaimSlot(slot, root, freed.claim, isDead);
         dead[s] = isDead;
         if (LogEnabled(0, kLogLocking, 5))
             LogPrintf("Record: %u User: %u Lock: %u", s, LoadLittle32(record.data()),
                       isDead ? 1u : 0u);
         if (isDead) {
-            claimed = slot;
+            freed.slot = slot;
             UserBytes free = EncodeUser(ClearUserRecord());
             code = WriteRecord(users, slot, kUserRecordSize, free.data());
             break;
         }
+        if (LoadLittle32(record.data()) == kFree) freed.passing = true;
     }
     CleanupLocks(root, dead);
-    if (claimed >= 0) ReleaseClaim(claimed, root, claim);
+    if (code != kOk && freed.slot >= 0) {
+        ReleaseClaim(freed.slot, root, freed.claim);
+        freed.slot = -1;
+    }
     return code;
 }
 
@@ -118,21 +119,21 @@ Code LogOutReleaseLocks(RootObject& root, int32_t slot, bool forced) {
     }
     if (alive && !forced) return kUserAlive;
 
-    Code code = kOk;
+    // The record is freed first, and while the slot is still held: a lock of a slot that is
+    // held but has no record is one in passing, which LockNLD waits for rather than name
+    // nobody; and freed after the claim, the record could be that of a process that took the
+    // slot in between.
+    UserBytes free = EncodeUser(ClearUserRecord());
+    Code code = WriteRecord(locking.usersFile, slot, kUserRecordSize, free.data());
     auto keep = [&](const LockEntry& r) { return r.owner != uint32_t(slot); };
     for (uint32_t n = 0; n < LockFileCount(root) && code == kOk; ++n) {
         platform::File file;
-        if (Code c = OpenLockFile(LockFilePath(root, n), file, root)) return c;
+        code = OpenLockFile(LockFilePath(root, n), file, root);
+        if (code != kOk) break;
         bool scannedAll = false;
         int64_t lastKept = -1;
         code = CloseLockFile(file, root.retryLock, clearRecords(file, keep, scannedAll, lastKept));
     }
-    if (code != kOk) return code;
-
-    // The record is freed while the slot is still claimed: freed after the claim, it could
-    // wipe the record of a process that took the slot in between.
-    UserBytes free = EncodeUser(ClearUserRecord());
-    code = WriteRecord(locking.usersFile, slot, kUserRecordSize, free.data());
     if (claim.isOpen()) ReleaseClaim(slot, root, claim);
     else platform::deleteFile(UserFileName(root, slot));
     return code;

@@ -7,20 +7,31 @@
 #include <vector>
 
 #include "frame/codes.h"
+#include "platform/platform.h"
 
 namespace zrt {
 
 struct RootObject;
 
-// Frees the first slot whose per-user file nobody holds and clears its locks (CleanupLocks).
-// All slots before it are live.
-Code CleanupFiles(RootObject& root);
+// The slot that CleanupFiles freed, still claimed, so that the caller can take it.
+struct FreedSlot {
+    int32_t slot = -1;  // -1: every slot is held
+    platform::File claim;
+    // With no slot freed: some held slot has a free record. A login is taking it, or a clean-up
+    // clearing it; it may be free again in a moment.
+    bool passing = false;
+};
+
+// Claims the first slot whose per-user file nobody holds, frees its record and clears its locks
+// (CleanupLocks); all slots before it are held. The claim is handed to the caller in freed (on
+// failure it is given up).
+Code CleanupFiles(RootObject& root, FreedSlot& freed);
 
 // Frees, in every lock file, the records of dead slots, of owners out of range, and free ones,
 // and cuts each file after its last kept record.
 void CleanupLocks(RootObject& root, const std::vector<bool>& dead);
 
-// Frees the slot's locks in every lock file, deletes its per-user file and frees its record.
+// Frees the slot's record and its locks in every lock file and deletes its per-user file.
 // Without force a live slot is left alone (10108).
 Code LogOutReleaseLocks(RootObject& root, int32_t slot, bool forced);
 

@@ -15,8 +15,12 @@ bool heldElsewhere(platform::SysError e) {
     return e == platform::kAccessDenied || e == platform::kSharingViolation;
 }
 
-platform::SysError createExclusive(const std::string& name, platform::File& file) {
-    return platform::File::open(name, platform::kReadWrite, platform::kShareNone,
+// A login holds its per-user file sharing nothing; a claim lets others read it, which is how a
+// claim is told from a login. Either keeps every other process from claiming the slot or
+// logging in to it, and the liveness test (an open for writing) of any process, earlier
+// versions included, finds the slot alive.
+platform::SysError createHeld(const std::string& name, uint32_t share, platform::File& file) {
+    return platform::File::open(name, platform::kReadWrite, share,
                                 platform::Disposition::CreateAlways, file);
 }
 
@@ -26,28 +30,6 @@ std::string UserFileName(const RootObject& root, int32_t slot) {
     char name[32];
     std::snprintf(name, sizeof name, "USR%05ld.LOG", long(slot));
     return root.locking.usersDirectory + name;
-}
-
-Code LockRecord(int32_t slot, RootObject& root) {
-    LockingState& locking = root.locking;
-    if (locking.userFile.isOpen()) return kSlotHeld;
-    std::string name = UserFileName(root, slot);
-    platform::SysError e = createExclusive(name, locking.userFile);
-    if (heldElsewhere(e)) return kSlotHeld;
-    if (e != platform::kOk) {
-        if (LogEnabled(0, kLogLocking, 3))
-            LogPrintf("LockRecord: CreateFile res %u recno %u", e, uint32_t(slot));
-        return kUserFileOpen;
-    }
-    uint8_t id[4];
-    StoreLittle32(id, root.processId);
-    uint32_t put = 0;
-    e = locking.userFile.write(id, sizeof id, put);
-    if (put < sizeof id) {
-        LogPrintf(" Could not write TaskId to %s: %ld.", name.c_str(), long(e));
-        return kShortWrite;
-    }
-    return kOk;
 }
 
 Code UnlockRecord(int32_t slot, RootObject& root) {
@@ -96,7 +78,7 @@ Code isLocked(int32_t slot, RootObject& root, bool& alive) {
 
 Code ClaimSlot(int32_t slot, const RootObject& root, platform::File& claim, bool& claimed) {
     claimed = false;
-    platform::SysError e = createExclusive(UserFileName(root, slot), claim);
+    platform::SysError e = createHeld(UserFileName(root, slot), platform::kShareRead, claim);
     if (heldElsewhere(e)) return kOk;
     if (e != platform::kOk) {
         if (LogEnabled(0, kLogLocking, 3))
@@ -111,6 +93,38 @@ void ReleaseClaim(int32_t slot, const RootObject& root, platform::File& claim) {
     if (!claim.isOpen()) return;
     claim.close();
     platform::deleteFile(UserFileName(root, slot));
+}
+
+bool IsClaimed(int32_t slot, const RootObject& root) {
+    platform::File probe;
+    return platform::File::open(UserFileName(root, slot), platform::kRead,
+                                platform::kShareReadWrite, platform::Disposition::OpenExisting,
+                                probe) == platform::kOk;
+}
+
+Code TakeClaim(int32_t slot, RootObject& root, platform::File& claim) {
+    LockingState& locking = root.locking;
+    if (locking.userFile.isOpen()) return kSlotHeld;
+    // From a claim to a login: for a moment the slot is held by nobody, and another process may
+    // take it (10106).
+    claim.close();
+    const std::string name = UserFileName(root, slot);
+    platform::SysError e = createHeld(name, platform::kShareNone, locking.userFile);
+    if (heldElsewhere(e)) return kSlotHeld;
+    if (e != platform::kOk) {
+        if (LogEnabled(0, kLogLocking, 3))
+            LogPrintf("LockRecord: CreateFile res %u recno %u", e, uint32_t(slot));
+        return kUserFileOpen;
+    }
+    uint8_t id[4];
+    StoreLittle32(id, root.processId);
+    uint32_t put = 0;
+    e = locking.userFile.writeAt(0, id, sizeof id, put);
+    if (put < sizeof id) {
+        LogPrintf(" Could not write TaskId to %s: %ld.", name.c_str(), long(e));
+        return kShortWrite;
+    }
+    return kOk;
 }
 
 }  // namespace zrt

@@ -23,6 +23,7 @@ enum : Code {
     kUserFileOpen = 10114,     // opening a per-user file failed unexpectedly
     kLockFileClose = 10115,    // a lock file cannot be closed
     kLoginLost = 10116,        // the caller's per-user file no longer holds its process id
+    kNoFileLocks = 10117,      // the file system of the users file keeps no byte-range locks
 };
 
 }  // namespace zrt

@@ -44,6 +44,54 @@ void logStep(const char* step, int32_t value) {
     if (LogEnabled(0, kLogLocking, 4)) LogValue(step, value);
 }
 
+// Opens the users file, deleting it first when nobody has it open: the first login after
+// everybody has gone starts from a fresh file. Another process may be making or deleting the
+// file at the same moment, or may have died half-way through making it; what fails for such a
+// reason is tried again a few times (so a MaxUsers that differs from the others' is reported
+// only after them).
+Code openUsersFile(RootObject& root, const std::string& usersPath) {
+    LockingState& locking = root.locking;
+    if (locking.usersFile.isOpen()) {
+        if (LogEnabled(0, kLogLocking, 5)) LogMessage("Users file already opened");
+        return kOk;
+    }
+    Patience patience(10);
+    for (;;) {
+        bool deleted = platform::deleteFile(usersPath) == platform::kOk;
+        if (LogEnabled(0, kLogLocking, 4))
+            LogPrintf("LogIn: DeleteFile %s res: %u", usersPath.c_str(), deleted ? 1u : 0u);
+        Code code = OpenUserFile(usersPath, locking.maxUsers, locking.usersFile);
+        bool passing = code == kUsersFileOpen || code == kCannotCreate || code == kBadFileSize;
+        if (!passing || !patience.wait()) return code;
+    }
+}
+
+// Cleans up and takes the slot that the clean-up freed. When every slot is held but one of them
+// is in passing (being taken or cleared by another process), or another process took the freed
+// slot first, it tries again, a bounded number of times, rather than fail. A round that finds
+// every slot held with a record is tried again too, a few times: a slot that another process
+// has claimed to clear it looks like that for a moment.
+Code takeSlot(RootObject& root, int32_t& slot) {
+    constexpr uint32_t kFullRounds = 3;
+    Patience patience;
+    for (uint32_t full = 0;;) {
+        FreedSlot freed;
+        Code code = CleanupFiles(root, freed);
+        logStep("CleanupFiles", int32_t(code));
+        if (code != kOk) return code;
+        if (freed.slot >= 0) {
+            code = TakeClaim(freed.slot, root, freed.claim);
+            if (code != kSlotHeld) {
+                slot = freed.slot;
+                return code;
+            }
+        } else if (!freed.passing && ++full > kFullRounds) {
+            return kNoFreeSlot;
+        }
+        if (!patience.wait()) return kNoFreeSlot;
+    }
+}
+
 Code logIn(RootObject& root, const char* userName, uint32_t key, int32_t& userNumber) {
     LockingState& locking = root.locking;
     std::string usersPath;
@@ -51,47 +99,25 @@ Code logIn(RootObject& root, const char* userName, uint32_t key, int32_t& userNu
     // A per-user file held from an earlier login stays held: that slot stays alive.
     if (locking.userFile.isOpen()) locking.earlierUserFiles.push_back(std::move(locking.userFile));
     Code code = locking.maxUsers > kMaxSlots ? kRange : kOk;
-
-    if (code == kOk) {
-        // Only possible when nobody has the users file open: the first login after everybody
-        // has gone starts from a fresh file.
-        bool deleted = platform::deleteFile(usersPath) == platform::kOk;
-        if (LogEnabled(0, kLogLocking, 4))
-            LogPrintf("LogIn: DeleteFile %s res: %u", usersPath.c_str(), deleted ? 1u : 0u);
-        if (!locking.usersFile.isOpen()) {
-            code = OpenUserFile(usersPath, locking.maxUsers, locking.usersFile);
-        } else if (LogEnabled(0, kLogLocking, 5)) {
-            LogMessage("Users file already opened");
-        }
-        logStep("OpenUserFile", int32_t(code));
-    }
-
-    if (code == kOk) code = CleanupFiles(root);
-    logStep("CleanupFiles", int32_t(code));
-
     UserBytes record;
     int32_t slot = -1;
-    if (code == kOk) {
-        code = FindOneSelf(root, record, slot);
-        if (code == kOk && slot >= 0) {
-            code = kAlreadyLoggedIn;
-            userNumber = static_cast<int32_t>(LoadLittle32(record.data()));
-        }
+
+    if (code == kOk) code = CheckFileLocks(locking.usersDirectory);
+    if (code == kOk) code = openUsersFile(root, usersPath);
+    logStep("OpenUserFile", int32_t(code));
+
+    if (code == kOk) code = FindOneSelf(root, record, slot);
+    if (code == kOk && slot >= 0) {
+        code = kAlreadyLoggedIn;
+        userNumber = static_cast<int32_t>(LoadLittle32(record.data()));
     }
     logStep("FindOneSelf", int32_t(code));
 
     if (code == kOk) {
-        slot = FindUserno(locking.usersFile, kFree, record);
-        if (slot < 0) {
-            code = kNoFreeSlot;
-            userNumber = static_cast<int32_t>(locking.maxUsers);
-        }
+        code = takeSlot(root, slot);
+        if (code == kNoFreeSlot) userNumber = static_cast<int32_t>(locking.maxUsers);
     }
-    logStep("FindUserno", int32_t(code));
     logStep("UserSlot", slot);
-
-    if (code == kOk) code = LockRecord(slot, root);
-    logStep("LockRecord", int32_t(code));
 
     if (code == kOk) {
         UserEntry entry;

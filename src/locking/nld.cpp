@@ -62,14 +62,21 @@ struct LockCall {
     char* userName;
 };
 
-// Tests the request against the records read and writes it when nothing is in the way. done
-// is false when the lock in the way belongs to a dead user: its slot is in holder. A holder
-// cleared once in this call and still in the way counts as alive, so that we never go round
-// for ever.
+// What stands in the way of a request once its lock file has been read.
+enum class Holder {
+    None,     // nothing, or a live holder (10111): the call is settled
+    Dead,     // a holder whose process has ended: clear it and read again
+    Passing,  // a holder being logged in, logged out or cleared: wait and read again
+};
+
+// Tests the request against the records read and writes it when nothing is in the way. A live
+// holder, or the caller itself, is named with 10111. A holder whose record is free, or whose slot
+// is held by another process's claim, is in passing: a log-out or clean-up frees the record
+// before the locks, so its lock in the way goes in a moment, and a refusal would name nobody,
+// or a user who has died.
 Code tryLock(RootObject& root, platform::File& file, const std::vector<LockEntry>& records,
-             const UserBytes& own, const std::vector<int32_t>& cleaned, LockCall& call,
-             bool& done, int32_t& holder) {
-    done = true;
+             const UserBytes& own, LockCall& call, Holder& state, int32_t& holder) {
+    state = Holder::None;
     LockEntry conflict;
     std::vector<bool> free;
     if (CheckNLDConflict(records, call.request, conflict, free) < 0) {
@@ -82,19 +89,23 @@ Code tryLock(RootObject& root, platform::File& file, const std::vector<LockEntry
     }
     holder = int32_t(conflict.owner);
     logStep("LockNLD: NLD Conflict", holder);
+    bool alive = true;  // the caller itself, or a holder whose test fails, counts as alive
+    if (uint32_t(holder) != call.request.owner && isLocked(holder, root, alive) != kOk)
+        alive = true;
     UserBytes theirs;
     if (Code c = ReadRecordLocked(root.locking.usersFile, holder, kUserRecordSize, theirs.data()))
         return c;
-    bool alive = true;
-    if (isLocked(holder, root, alive) != kOk) alive = true;
-    if (std::find(cleaned.begin(), cleaned.end(), holder) != cleaned.end()) alive = true;
-    if (alive || uint32_t(holder) == call.request.owner) {
-        UserEntry user = DecodeUser(theirs.data());
+    UserEntry user = DecodeUser(theirs.data());
+    if (!alive) {
+        state = Holder::Dead;
+    } else if (user.key == kFree ||
+               (uint32_t(holder) != call.request.owner && IsClaimed(holder, root))) {
+        state = Holder::Passing;
+    } else {
         if (call.handle) *call.handle = int32_t(user.key);
         putName(call.userName, user.name);
         return kConflict;
     }
-    done = false;
     return kOk;
 }
 
@@ -125,19 +136,26 @@ Code lockNLD(RootObject& root, LockCall& call) {
         logStep("LockNLD: FindOneSelf", int32_t(code));
     }
 
-    std::vector<int32_t> cleaned;  // dead holders cleared in this call
+    // A dead holder is cleared at once; one in passing is waited for, a bounded number of
+    // times, and so is a dead holder still in the way after it was cleared once.
+    std::vector<int32_t> cleared;
+    Patience patience;
     while (code == kOk) {
-        bool done = true;
+        Holder state = Holder::None;
         int32_t holder = -1;
-        code = tryLock(root, file, records, own, cleaned, call, done, holder);
-        if (done) break;
-        if (LogEnabled(0, kLogLocking, 5)) LogValue("Dead User found CleanUp ", holder);
+        code = tryLock(root, file, records, own, call, state, holder);
+        if (state == Holder::None) break;
         CloseLockFile(file, root.retryLock, kOk);
-        cleaned.push_back(holder);
-        Code released = LogOutReleaseLocks(root, holder, false);
-        logStep("LogOutReleaseLocks ", int32_t(released));
-        // 10108: the slot came alive meanwhile, so someone else cleared it; read again.
-        if (released != kOk && released != kUserAlive) return released;
+        bool again = std::find(cleared.begin(), cleared.end(), holder) != cleared.end();
+        if ((state == Holder::Passing || again) && !patience.wait()) return kLockFileOpen;
+        if (state == Holder::Dead) {
+            if (LogEnabled(0, kLogLocking, 5)) LogValue("Dead User found CleanUp ", holder);
+            cleared.push_back(holder);
+            Code released = LogOutReleaseLocks(root, holder, false);
+            logStep("LogOutReleaseLocks ", int32_t(released));
+            // 10108: somebody else claimed the slot meanwhile, to clear it or to log in.
+            if (released != kOk && released != kUserAlive) return released;
+        }
         if (Code c = OpenLockFile(path, file, root)) return c;
         code = readLocks(file, records);
     }

@@ -91,6 +91,13 @@ void RandomSleep(uint32_t low, uint32_t high) {
     platform::sleepMs(static_cast<uint32_t>(std::rand()) % span);
 }
 
+bool Patience::wait() {
+    if (waited_ >= rounds_) return false;
+    ++waited_;
+    RandomSleep(0, 50);
+    return true;
+}
+
 void SetRandomSleepSpan(uint32_t span) { sleepSpan = span; }
 
 }  // namespace zrt

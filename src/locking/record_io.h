@@ -31,6 +31,20 @@ Code WriteRecord(platform::File& file, int32_t index, uint32_t size, const uint8
 // 3000: a wait of 0 to 2799 ms between attempts on a busy file.
 void RandomSleep(uint32_t low, uint32_t high);
 
+// Waiting for another process to finish a step that leaves the files in passing: a log-in
+// between taking a slot and writing its record, a clean-up between freeing a slot and clearing
+// its locks. wait() sleeps a random 0 to 49 ms and says true, until kPatienceRounds waits have
+// been spent (a few seconds in all); then it says false at once.
+constexpr uint32_t kPatienceRounds = 100;
+class Patience {
+public:
+    explicit Patience(uint32_t rounds = kPatienceRounds) : rounds_(rounds) {}
+    bool wait();
+
+private:
+    uint32_t rounds_, waited_ = 0;
+};
+
 // For tests only, never exported: caps the span of every random wait (0 restores the full span),
 // so that runs with many retries stay short.
 void SetRandomSleepSpan(uint32_t span);

@@ -18,6 +18,23 @@ std::string UsersDirectory(const std::string& usersPath) {
 
 uint32_t RecordTime() { return static_cast<uint32_t>(std::time(nullptr)); }
 
+namespace {
+
+// An open that failed because the file system takes no byte-range locks (ENOLCK, EOPNOTSUPP).
+bool locksRefused(platform::SysError e) {
+    return e == platform::kNoSystemResources || e == platform::kNotSupported;
+}
+
+}  // namespace
+
+Code CheckFileLocks(const std::string& usersDirectory) {
+    platform::SysError e = platform::checkFileLocks(usersDirectory);
+    if (e == platform::kOk) return kOk;
+    LogPrintf("LogIn: no byte-range locks in '%s' (res %u): logins refused", usersDirectory.c_str(),
+              e);
+    return kNoFileLocks;
+}
+
 Code CreateUserFile(const std::string& path, uint32_t maxUsers) {
     if (LogEnabled(0, kLogLocking, 5)) LogValue("CreateUserFile", static_cast<int32_t>(maxUsers));
     platform::File file;
@@ -26,7 +43,7 @@ Code CreateUserFile(const std::string& path, uint32_t maxUsers) {
     if (e != platform::kOk) {
         if (LogEnabled(0, kLogLocking, 3))
             LogPrintf("CreateUserFile: CreateFile res %u name %s", e, path.c_str());
-        return kCannotCreate;
+        return locksRefused(e) ? kNoFileLocks : kCannotCreate;
     }
     const UserBytes free = EncodeUser(ClearUserRecord());
     Code code = kOk;
@@ -47,7 +64,9 @@ platform::SysError openShared(const std::string& path, platform::File& file) {
 
 Code OpenUserFile(const std::string& path, uint32_t maxUsers, platform::File& file) {
     if (LogEnabled(0, kLogLocking, 5)) LogValue("OpenUserFile", static_cast<int32_t>(maxUsers));
-    if (openShared(path, file) != platform::kOk) {
+    platform::SysError first = openShared(path, file);
+    if (locksRefused(first)) return kNoFileLocks;
+    if (first != platform::kOk) {
         if (Code c = CreateUserFile(path, maxUsers)) return c;
         platform::SysError e = openShared(path, file);
         if (e != platform::kOk) {
@@ -85,15 +104,6 @@ Code FindOneSelf(RootObject& root, UserBytes& record, int32_t& slot) {
         return c;
     if (LoadLittle32(record.data() + 4) == root.processId) slot = locking.ownSlot;
     return kOk;
-}
-
-int32_t FindUserno(platform::File& users, uint32_t key, UserBytes& record) {
-    if (!users.isOpen()) return -1;
-    for (int32_t slot = 0; slot < INT32_MAX; ++slot) {
-        if (ReadRecordLocked(users, slot, kUserRecordSize, record.data()) != kOk) return -1;
-        if (LoadLittle32(record.data()) == key) return slot;
-    }
-    return -1;
 }
 
 Code TouchUser(RootObject& root, int32_t slot) {

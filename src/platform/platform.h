@@ -32,6 +32,7 @@ enum : SysError {
     kSharingViolation = 32,
     kLockViolation = 33,
     kHandleEof = 38,
+    kNotSupported = 50,
     kFileExists = 80,
     kInvalidParameter = 87,
     kDiskFull = 112,
@@ -180,6 +181,12 @@ SysError moveFile(const std::string& oldPath, const std::string& newPath);
 SysError copyFile(const std::string& from, const std::string& to, bool failIfExists);
 SysError fileAttributes(const std::string& path, uint32_t& attributes);
 bool fileExists(const std::string& path);
+
+// Whether the file system of directory (empty: the current one) keeps the byte-range locks
+// that share modes rest on (POSIX) between every process that uses its files, as far as its
+// mount says: kNotSupported when the mount keeps them on this machine only. Windows keeps share
+// modes in the file system itself: always kOk.
+SysError checkFileLocks(const std::string& directory);
 
 SysError currentDirectory(std::string& out);
 SysError changeDirectory(const std::string& path);

@@ -42,6 +42,21 @@ TEST(LogIn, EachLoginTakesAFurtherSlotUntilNoneIsFree) {
     }
 }
 
+// A slot held with a free record is being taken or cleared by another process: LogIn waits for
+// it rather than report that no slot is free.
+TEST(LogIn, WaitsForASlotInPassing) {
+    LockingWorld world({.maxUsers = 1});
+    test::ChildProcess claim = world.start("c", {"holdfile USR00000.LOG", "signal in", "hold"});
+    ASSERT_TRUE(world.waitFor("c", "in"));
+    test::ChildProcess late = world.start("l", {"signal start", "login Late"});
+    ASSERT_TRUE(world.waitFor("l", "start"));
+    test::pauseMicroseconds(100000);
+    claim.kill();
+    claim.wait();
+    EXPECT_EQ(late.wait(), 0);
+    EXPECT_EQ(world.output("l"), "0 0\n");
+}
+
 TEST(LogIn, RefusesCallsBeforeInitAndTakesTheLongestName) {
     {
         test::LibraryEnv env;

@@ -54,6 +54,24 @@ TEST(LockNLD, ADeadUsersLockGivesWayAfterItsLoginIsCleared) {
     EXPECT_FALSE(test::exists(world.file("USR00001.LOG")));
 }
 
+// A holder whose slot is held but whose record is free is being logged out or cleared: its lock
+// goes in a moment. LockNLD waits for it rather than name nobody, and gives up as if the lock
+// file stayed busy.
+TEST(LockNLD, WaitsForAHolderInPassingAndNeverNamesNobody) {
+    LockingWorld world;
+    ASSERT_EQ(test::logIn("Me"), 0);
+    LockBytes passing = EncodeLock(LockEntry{"Sales", 1, 1, 1, 5});
+    test::writeFile(world.file("locks.log"), std::string(passing.begin(), passing.end()));
+    test::ChildProcess claim = world.start("c", {"holdfile USR00001.LOG", "signal in", "hold"});
+    ASSERT_TRUE(world.waitFor("c", "in"));
+    Locked waited = lock("Sales", 1);
+    EXPECT_EQ(waited.code, kLockFileOpen);
+    EXPECT_EQ(waited.value, -7);  // not written
+    claim.kill();
+    claim.wait();
+    EXPECT_EQ(lock("Sales", 1).code, kOk);  // the holder is dead now: cleared
+}
+
 TEST(LockNLD, ALostLoginExplainsAnyFailure) {
 #ifdef _WIN32
     GTEST_SKIP() << "Windows lets no other process overwrite or delete a per-user file while its "
