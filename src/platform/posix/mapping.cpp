@@ -13,6 +13,7 @@ namespace platform {
 SysError Mapping::map(const File& file, bool writable, Mapping& out) {
     out.unmap();
     if (!file.isOpen()) return kInvalidHandle;
+    if (SysError e = injectedFault(kFaultMap)) return e;
     int fd = static_cast<int>(file.native());
     struct stat st;
     if (fstat(fd, &st) != 0) return posix::lastSysError();

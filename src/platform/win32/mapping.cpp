@@ -12,6 +12,7 @@ using win32::asHandle;
 SysError Mapping::map(const File& file, bool writable, Mapping& out) {
     out.unmap();
     if (!file.isOpen()) return kInvalidHandle;
+    if (SysError e = injectedFault(kFaultMap)) return e;
     HANDLE h = asHandle(file.native());
     LARGE_INTEGER size;
     if (!GetFileSizeEx(h, &size)) return win32::lastError();
