@@ -59,7 +59,9 @@ Code CreateFileAccessBlock(uint16_t, ItemObject& item, AccessBlock*& out) {
     if (audit) needed = std::max(needed, dataEnd(*file, *audit));
     uint64_t size = 0;
     if (block->file.size(size) != kOk || size < needed) return kFileError;
-    if (Mapping::map(block->file, true, block->mapping) != kOk) return kNoMemory;
+    // A file that cannot be mapped is a file error, unless memory is what is missing.
+    if (SysError e = Mapping::map(block->file, true, block->mapping))
+        return e == kNotEnoughMemory || e == kNoSystemResources ? kNoMemory : kFileError;
     if (block->mapping.size() < needed) return kFileError;
 
     uint8_t* view = block->mapping.data();
