@@ -306,8 +306,8 @@ void fpClear();
 // arms it. Every target counts the same calls: File::read and readAt, classicRead (read);
 // File::write, writeAt and setEnd, classicWrite (write); Mapping::map (map); File::open with
 // any disposition but OpenExisting, classicCreate and createTemporaryFile (create); moveFile
-// and replaceFile (rename); deleteFile (delete). copyFile counts as a create (on POSIX also as the reads and
-// writes of its copy).
+// and replaceFile (rename); deleteFile (delete). copyFile counts as a create (on POSIX also
+// as the reads and writes of its copy).
 
 enum FaultOp : uint32_t {
     kFaultRead = 1,
