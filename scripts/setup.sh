@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian machine lacks for building and testing zrt32, and makes sure
 # 32-bit programs can run (kernels without 32-bit support run them under qemu-i386). With
-# --windows: what the Windows cross builds need instead (scripts/windows.sh).
+# --windows: what the Windows cross builds need instead (scripts/windows.sh); with --fuzz: clang
+# for the fuzzing harnesses (tests/fuzz/run.sh).
 set -euo pipefail
 
 sudo_cmd=""
@@ -24,6 +25,13 @@ install cmake g++ g++-multilib googletest make binutils pkgconf libedit-dev
 # scripts/windows.sh: the MinGW-w64 cross compilers and wine64 to run the Windows tests.
 if [ "${1:-}" = "--windows" ]; then
   install g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
+  exit 0
+fi
+
+# tests/fuzz/run.sh, optional and never needed by the main build: clang with its sanitizer and
+# libFuzzer runtimes.
+if [ "${1:-}" = "--fuzz" ]; then
+  install clang libclang-rt-dev
   exit 0
 fi
 

@@ -63,13 +63,18 @@ Code joinView(ArrayFileObject& file) {
     return kOk;
 }
 
+// A file that cannot be mapped is a file error, unless memory is what is missing.
+Code mapFailure(platform::SysError e) {
+    if (e == platform::kOk) return kOk;
+    return e == platform::kNotEnoughMemory || e == platform::kNoSystemResources ? kNoMemory : kFileError;
+}
+
 // A part of the file for a 32-bit walk: the bytes of an item's data.
 Code mapItem(FileView& view, const ArrayFileObject& file, const ItemObject& item,
              platform::Mapping& part, uint8_t*& data) {
     uint64_t start = dataStart(file, item), length = dataEnd(file, item) - start;
     if (length == 0) return kOk;  // no cells, nothing to reach
-    if (platform::Mapping::mapPart(view.file, true, start, length, part) != platform::kOk)
-        return kNoMemory;
+    if (Code c = mapFailure(platform::Mapping::mapPart(view.file, true, start, length, part))) return c;
     data = part.data();
     return kOk;
 }
@@ -102,8 +107,8 @@ Code CreateFileAccessBlock(ItemObject& item, AccessBlock*& out) {
     if (view.identity.size < needed) return kFileError;
 
     if (kWholeFileViews) {
-        if (!view.mapping.isMapped() && platform::Mapping::map(view.file, true, view.mapping))
-            return kNoMemory;
+        if (!view.mapping.isMapped())
+            if (Code c = mapFailure(platform::Mapping::map(view.file, true, view.mapping))) return c;
         if (view.mapping.size() < needed) return kFileError;
         block->itemData = view.mapping.data() + dataStart(*file, item);
         if (audit) block->auditData = view.mapping.data() + dataStart(*file, *audit);

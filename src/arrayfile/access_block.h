@@ -52,8 +52,9 @@ struct AccessBlock {
     uint16_t auditIndex = 0xFFFF;  // the audit item's index in the file, when there is one
 };
 
-// Opens the access of a file item for one walk: 0, or 10039 when the file cannot be opened
-// or is too short for the item's data, 10012 when it cannot be mapped.
+// Opens the access of a file item for one walk: 0, or 10039 when the file cannot be opened,
+// is too short for the item's data or cannot be mapped, 10012 when memory for the mapping is
+// missing.
 Code CreateFileAccessBlock(ItemObject& item, AccessBlock*& out);
 void CloseFileAccessBlock(AccessBlock* block);
 

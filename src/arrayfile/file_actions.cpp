@@ -47,10 +47,7 @@ namespace {
 Code arrayFileNamed(const APLArray* arg, ArrayFileObject*& file) {
     std::string name;
     if (Code c = NameOf(arg, 0, name)) return c;
-    NamedObject* found;
-    if (Code c = LocateObject(name.c_str(), kArrayFileKind, found)) return c;
-    file = as<ArrayFileObject>(found);
-    return kOk;
+    return LocateAs(name.c_str(), file);
 }
 
 Code renameFile(const APLArray* arg) {

@@ -15,10 +15,7 @@ namespace {
 Code itemNamed(const APLArray* arg, ItemObject*& item) {
     std::string name;
     if (Code c = NameOf(arg, 0, name)) return c;
-    NamedObject* found;
-    if (Code c = LocateObject(name.c_str(), kItemKind, found)) return c;
-    item = as<ItemObject>(found);
-    return kOk;
+    return LocateAs(name.c_str(), item);
 }
 
 // The selection of item index, built against the item's array (ids checked), or none when

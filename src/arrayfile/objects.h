@@ -24,7 +24,8 @@ namespace zrt {
 constexpr uint16_t kNoItemIndex = 65535;
 
 struct ArrayFileObject : NamedObject {
-    ArrayFileObject() : NamedObject(kArrayFileKind) {}
+    static constexpr uint32_t kKind = kArrayFileKind;
+    ArrayFileObject() : NamedObject(kKind) {}
 
     Structure structure;
     std::string path;
@@ -37,13 +38,15 @@ struct ArrayFileObject : NamedObject {
 };
 
 struct MemoryArrayObject : NamedObject {
-    MemoryArrayObject() : NamedObject(kMemoryArrayKind) {}
+    static constexpr uint32_t kKind = kMemoryArrayKind;
+    MemoryArrayObject() : NamedObject(kKind) {}
 
     Structure structure;
 };
 
 struct ItemObject : NamedObject {
-    ItemObject() : NamedObject(kItemKind) {}
+    static constexpr uint32_t kKind = kItemKind;
+    ItemObject() : NamedObject(kKind) {}
 
     uint32_t flags = 0;
     std::vector<uint8_t> buffer;  // memory items: the cells, in the layout of the file's data

@@ -67,8 +67,8 @@ Code ParseItemOperand(const APLArray* arg, uint32_t index, std::unique_ptr<Struc
     if (!pair || typeOf(pair) != kNested || rankOf(pair) != 1) return kBadType;
     std::string name;
     if (Code c = NameOf(pair, 0, name)) return c;
-    NamedObject* found;
-    if (Code c = LocateObject(name.c_str(), kItemKind, found)) return c;
+    ItemObject* found;
+    if (Code c = LocateAs(name.c_str(), found)) return c;
     NamedObject* array = ArrayOf(found);
     if (!array) return kUnsuited;
     APLArray* ids = nullptr;
@@ -76,7 +76,7 @@ Code ParseItemOperand(const APLArray* arg, uint32_t index, std::unique_ptr<Struc
     auto built = std::make_unique<Structure>();
     if (Code c = BuildFromSelection(ids, &StructureOf(array), *built, 0, true)) return c;
     selection = std::move(built);
-    item = as<ItemObject>(found);
+    item = found;
     return kOk;
 }
 
@@ -125,9 +125,9 @@ Code constantOperand(const APLArray* a, uint16_t destination, Operand& out) {
 Code namedItemOperand(const APLArray* arg, uint32_t index, uint16_t destination, Operand& out) {
     std::string name;
     if (Code c = NameOf(arg, index, name)) return c;
-    NamedObject* found;
-    if (Code c = LocateObject(name.c_str(), kItemKind, found)) return c;
-    return OperandOfItem(*as<ItemObject>(found), nullptr, destination, out);
+    ItemObject* found;
+    if (Code c = LocateAs(name.c_str(), found)) return c;
+    return OperandOfItem(*found, nullptr, destination, out);
 }
 
 }  // namespace

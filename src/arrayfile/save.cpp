@@ -67,9 +67,9 @@ Code stampOf(const APLArray* arg, int32_t& stamp) {
 Code saveArray(const APLArray* arg) {
     std::string name;
     if (Code c = NameOf(arg, 0, name)) return c;
-    NamedObject* found;
-    if (Code c = LocateObject(name.c_str(), kMemoryArrayKind, found)) return c;
-    auto& memory = *as<MemoryArrayObject>(found);
+    MemoryArrayObject* found;
+    if (Code c = LocateAs(name.c_str(), found)) return c;
+    auto& memory = *found;
     int32_t stamp;
     if (Code c = stampOf(arg, stamp)) return c;
     NamedObject* ancestor = FindAncestor(&memory, kArrayFileKind);

@@ -129,9 +129,9 @@ namespace {
 Code transposeFile(const APLArray* arg) {
     std::string sourceName, newName, newPath;
     if (Code c = NameOf(arg, 0, sourceName)) return c;
-    NamedObject* found;
-    if (Code c = LocateObject(sourceName.c_str(), kArrayFileKind, found)) return c;
-    auto& source = *as<ArrayFileObject>(found);
+    ArrayFileObject* found;
+    if (Code c = LocateAs(sourceName.c_str(), found)) return c;
+    auto& source = *found;
     if (Code c = NameOf(arg, 1, newName)) return c;
     NamedObject* made;
     if (Code c = LocateObject(newName.c_str(), kArrayFileKind, made,

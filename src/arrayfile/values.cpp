@@ -41,8 +41,8 @@ Code WriteValues(ItemObject& item, Structure* selection, const APLArray* values)
     if (!array) return kUnsuited;
     const Structure& s = selection ? *selection : StructureOf(array);
     ArrayPtr converted;
-    if (CellKindOf(item.flags) == kDoubleCells && ToDoubles(values, converted, values) != kOk)
-        return kNoMemory;
+    if (CellKindOf(item.flags) == kDoubleCells)
+        if (Code c = ToDoubles(values, converted, values)) return c;  // characters: 10004
     if (Code c = CheckData(s, values, item.flags)) return c;
     // A source's cells are only read: the caller's array is never written.
     uint8_t* data = const_cast<uint8_t*>(dataOf(values));

@@ -4,20 +4,28 @@ namespace zrt {
 
 namespace {
 
-// The remainder that is never negative: weeks must also come out right before 1900, where
-// day numbers are negative and a truncating remainder would move Monday.
-int64_t floorMod7(int64_t n) {
-    int64_t r = n % 7;
-    return r < 0 ? r + 7 : r;
-}
+// Quotient and remainder rounded down, so that the formulas hold for negative day numbers and
+// years too: weekdays must not shift before 1900, nor months before the year 1.
+int64_t floorDiv(int64_t n, int64_t d) { return n / d - (n % d < 0 ? 1 : 0); }
+int64_t floorMod(int64_t n, int64_t d) { return n - d * floorDiv(n, d); }
+int64_t floorMod7(int64_t n) { return floorMod(n, 7); }
+
+// Day 0, 1 January 1900, counted from 1 March of the year 0.
+constexpr int64_t kDayZero = 693901;
 
 // The day number of a date, before it is cut to 32 bits. March is the first month of the
-// counting year, so that the leap day falls at its end: 3060 hundredths of a day span the
-// ten months March to December, 146097 days four centuries, 1461 days four years.
+// counting year, so that the leap day falls at its end; 146097 days are four centuries, and
+// (153 m + 2) / 5 is the first day of month m (0 March to 11 February) in its counting year.
+// A month outside 1-12 counts on into the years around; a day outside the month counts on too.
 int64_t dayOf(int64_t year, int64_t month, int64_t day) {
-    int64_t y = month < 3 ? year - 1 : year;
-    return ((((month + 9) % 12) * 3060 + 100 * day + 41) / 100) + (((y / 100) * 146097) >> 2) +
-           (((y % 100) * 1461) >> 2) - 693902;
+    year += floorDiv(month - 1, 12);
+    month = floorMod(month - 1, 12) + 1;
+    const int64_t m = month > 2 ? month - 3 : month + 9;  // 0 March ... 11 February
+    const int64_t y = month > 2 ? year : year - 1;
+    const int64_t era = floorDiv(y, 400), yearOfEra = y - 400 * era;
+    const int64_t dayOfYear = (153 * m + 2) / 5 + day - 1;
+    const int64_t dayOfEra = 365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return 146097 * era + dayOfEra - kDayZero;
 }
 
 // The Monday of week 1 of an ISO year: the Monday on or before 1 January when that is a
@@ -30,23 +38,22 @@ int64_t week1Monday(int64_t year) {
 
 }  // namespace
 
+// The inverse of dayOf: the era of four centuries, the year of the era, the day of the
+// counting year, its month.
 YearMonthDay YmdOfDay(int32_t day) {
-    // The inverse of dayOf: centuries c, then years y within the century, then the month m of
-    // the counting year (0 March to 11 February) from h, the day of that year in hundredths.
-    int64_t a = 4 * int64_t(day) + 2775607;
-    int64_t c = a / 146097;
-    int64_t t = (a - 146097 * c) & ~int64_t(3);
-    int64_t y = (t + 3) / 1461;
-    int64_t h = ((t - 1461 * y + 7) >> 2) * 100;
-    int64_t m = (h - 59) / 3060;
-    return {static_cast<int32_t>(100 * c + y + (m >= 10 ? 1 : 0)),
-            static_cast<int32_t>((m + 2) % 12 + 1),
-            static_cast<int32_t>((h - 3060 * m + 41) / 100)};
+    const int64_t z = int64_t(day) + kDayZero;
+    const int64_t era = floorDiv(z, 146097), dayOfEra = z - 146097 * era;
+    const int64_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t m = (5 * dayOfYear + 2) / 153;  // 0 March ... 11 February
+    const int64_t month = m < 10 ? m + 3 : m - 9;
+    return {static_cast<int32_t>(400 * era + yearOfEra + (month <= 2 ? 1 : 0)),
+            static_cast<int32_t>(month),
+            static_cast<int32_t>(dayOfYear - (153 * m + 2) / 5 + 1)};
 }
 
-int32_t DayOfYmd(int32_t year, int32_t month, int32_t day) {
-    return static_cast<int32_t>(dayOf(year, month, day));
-}
+int64_t DayOfYmd(int32_t year, int32_t month, int32_t day) { return dayOf(year, month, day); }
 
 YearWeekDay YwdOfDay(int32_t day) {
     int64_t year = YmdOfDay(day).year;
@@ -64,8 +71,8 @@ YearWeekDay YwdOfDay(int32_t day) {
     return {static_cast<int32_t>(year - 1), last, weekday};
 }
 
-int32_t DayOfYwd(int32_t year, int32_t week, int32_t weekday) {
-    return static_cast<int32_t>(7 * int64_t(week) + weekday + week1Monday(year) - 8);
+int64_t DayOfYwd(int32_t year, int32_t week, int32_t weekday) {
+    return 7 * int64_t(week) + weekday + week1Monday(year) - 8;
 }
 
 int32_t WeekdayOf(int32_t day) { return static_cast<int32_t>(floorMod7(day)); }

@@ -1,9 +1,10 @@
 // Day numbers: a signed 32-bit count of days in which day 0 is Monday 1 January 1900 of the
 // Gregorian calendar, applied without break to all years (day -1 is 31 December 1899).
 //
-// The conversions are exact for every date from 1 January of the year 1 on. Earlier days, and
-// months, days and weeks outside their ranges, are not refused: they give whatever the formulas
-// give, without overflow (intermediates are 64-bit; a day number that leaves 32 bits wraps).
+// The conversions are exact for every day number, before the year 1 too (the proleptic
+// calendar, with a year 0). Months, days and weeks outside their ranges are not refused: they
+// count on into the months, years and weeks around. Dates to day numbers give 64 bits: the
+// caller decides about a day number beyond 32 bits.
 #pragma once
 
 #include <cstdint>
@@ -20,9 +21,9 @@ struct YearWeekDay {
 };
 
 YearMonthDay YmdOfDay(int32_t day);
-int32_t DayOfYmd(int32_t year, int32_t month, int32_t day);
+int64_t DayOfYmd(int32_t year, int32_t month, int32_t day);
 YearWeekDay YwdOfDay(int32_t day);
-int32_t DayOfYwd(int32_t year, int32_t week, int32_t weekday);
+int64_t DayOfYwd(int32_t year, int32_t week, int32_t weekday);
 
 // 0 Monday to 6 Sunday.
 int32_t WeekdayOf(int32_t day);

@@ -2,6 +2,7 @@
 // triples, element by element over arrays of any rank. The triples lie along the last axis.
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cstring>
 
 #include "dates/calendar.h"
@@ -42,7 +43,7 @@ Result toTriples(const APLArray* days, Convert convert) {
 }
 
 // An array of the argument's shape without its last axis, which must be 3 long, of
-// convert(a, b, c) for each triple.
+// convert(a, b, c) for each triple; kRange for a day number beyond 32 bits.
 template <class Convert>
 Result fromTriples(const APLArray* triples, Convert convert) {
     if (!holdsNumbers(triples) || rankOf(triples) == 0) return kBadType;
@@ -54,7 +55,9 @@ Result fromTriples(const APLArray* triples, Convert convert) {
         Triple t;
         for (uint32_t j = 0; j < 3; ++j)
             if (Code c = GetItemInt(triples, 3 * k + j, t[j])) return c;
-        int32_t day = convert(t[0], t[1], t[2]);
+        int64_t exact = convert(t[0], t[1], t[2]);
+        if (exact < INT32_MIN || exact > INT32_MAX) return kRange;
+        auto day = static_cast<int32_t>(exact);
         std::memcpy(dataOf(out.get()) + 4 * uint64_t(k), &day, 4);
     }
     return out;

@@ -89,16 +89,22 @@ Code EncodeSCAR(const APLArray* a, ScarBuffer& out);
 // Every offset and length is checked against the buffer before it is followed; what does not
 // fit, node types 0 and 15 and above, heterogeneous tags other than 1-5, 9 and 12, axes beyond
 // rank 15, a node reached twice and nesting deeper than kMaxScarDepth are damage: kFileError.
+// A heterogeneous node at the deepest level is damage too (its elements would lie deeper, where
+// no tree can be written back).
+//
+// limit: the bytes that the arrays built from the tree may take together (0: no limit). The
+// fix-up counts them; a tree that would take more is refused with kNoMemory before the builder
+// allocates anything.
 
 // Prepares a whole buffer for SCARToAPL: the text form is decoded into `decoded` (and buffer
 // then refers to it), nodes of the other byte order are swapped to the local one ('L'), and
 // character data is translated through table (null: none). Nothing is written when the buffer
 // is binary, in the local order and no table is given.
-Code XSCARDecode(ByteSpan& buffer, char local, const uint8_t* table,
+Code XSCARDecode(ByteSpan& buffer, char local, const uint8_t* table, uint64_t limit,
                  std::unique_ptr<uint8_t[]>& decoded);
 
 // The in-place fix-up of the node tree at node (a position in buffer).
-Code SCARDecode(ByteSpan buffer, size_t node, bool swap, const uint8_t* table);
+Code SCARDecode(ByteSpan buffer, size_t node, bool swap, const uint8_t* table, uint64_t limit);
 
 // A new array tree from the fixed-up node tree at node.
 Code SCARToAPL(ByteSpan buffer, size_t node, TreePtr& out);

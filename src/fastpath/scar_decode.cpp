@@ -34,6 +34,8 @@ uint64_t productOf(const uint32_t* shape, uint32_t rank) {
     return n;
 }
 
+constexpr uint32_t kNoElements = 0;
+
 bool isWide(uint32_t type) { return type == kSqComplex || type == kSqChar16 || type == kSqChar32; }
 
 // Reads the node at pos, whose header and shape are in the local order, and checks that its
@@ -58,8 +60,36 @@ bool readNode(ByteSpan b, size_t pos, Node& node) {
     else node.dataBytes = (node.count * bits + 7) / 8;
     const uint32_t length = load32le(p);
     if (length < header + node.dataBytes || !fits(b, pos, length)) return false;
+    // Each item of a nested node is a node of its own, of 8 bytes at least, entered once.
+    if (node.type == kSqNested && node.count > (b.size - pos) / 8) return false;
     node.data = b.data + pos + header;
     return true;
+}
+
+// The bytes of the block that AllocArray makes, counted without its 32-bit limits.
+uint64_t blockBytes(uint32_t aplType, uint32_t rank, const uint32_t* shape) {
+    const uint64_t n = productOf(shape, rank);
+    uint64_t data = (n * bitsOf(aplType) + 31) / 32 * 4;
+    if (aplType == kNested && n == 0) data += kSlotBytes;  // the prototype slot
+    return data + 4 * (uint64_t(rank) + 2);
+}
+
+// The bytes of the arrays that the builder makes for a node, its items apart: a few bytes of
+// data may ask for a large array (a progression, a nested node of empty items).
+uint64_t builtBytes(const Node& n) {
+    const uint32_t aplType = APLTypeOfSQType(n.type);
+    switch (n.type) {
+    case kSqBoxed: return blockBytes(kInt32, 1, &kNoElements);  // an empty vector
+    case kSqHetero: {
+        const uint64_t scalar = blockBytes(kDouble, 0, nullptr);  // the widest element
+        return blockBytes(kNested, n.rank, n.shape) + n.count * scalar;
+    }
+    default: {
+        const uint32_t ratio = kScarBits[n.type] / bitsOf(aplType);
+        const uint64_t bytes = blockBytes(aplType, n.rank, n.shape);
+        return ratio > 1 ? bytes * ratio : bytes;  // a further axis of ratio parts
+    }
+    }
 }
 
 // One pass over a node tree. Offsets lead forward only, so no node is its own ancestor; a
@@ -81,6 +111,7 @@ public:
         return true;
     }
     void leaveChild() { --depth_; }
+    uint32_t depth() const { return depth_; }
 
 private:
     ByteSpan buffer_;
@@ -97,7 +128,8 @@ void logCase(const char* name) {
 
 class Fixup {
 public:
-    Fixup(ByteSpan b, bool swap, const uint8_t* table) : walk_(b), swap_(swap), table_(table) {}
+    Fixup(ByteSpan b, bool swap, const uint8_t* table, uint64_t limit)
+        : walk_(b), swap_(swap), table_(table), left_(limit ? limit : UINT64_MAX) {}
 
     Code node(size_t pos) {
         if (logging(7)) LogMessage("SCARDecode");
@@ -112,6 +144,7 @@ public:
         }
         Node n;
         if (!readNode(b, pos, n)) return kFileError;
+        if (Code c = charge(builtBytes(n))) return c;
         switch (n.type) {
         case kSqBool: case kSqInt8: case kSqInt16: case kSqInt32: case kSqDouble:
         case kSqChar16: case kSqChar32:
@@ -146,6 +179,16 @@ public:
     }
 
 private:
+    // The limit is kept before the builder allocates anything.
+    Code charge(uint64_t bytes) {
+        if (bytes <= left_) {
+            left_ -= bytes;
+            return kOk;
+        }
+        if (logging(3)) LogMessage("ERROR SCAR data would take more memory than allowed");
+        return kNoMemory;
+    }
+
     void translate(uint8_t* p, uint64_t n) {
         if (logging(8)) {
             LogMessage("Decode");
@@ -194,6 +237,7 @@ private:
     Walk walk_;
     bool swap_;
     const uint8_t* table_;
+    uint64_t left_;
 };
 
 // ---- Building arrays -----------------------------------------------------------------------
@@ -255,6 +299,9 @@ private:
             LogMessage("Heterogen");
             LogValue("Converting Het to Pntr:", static_cast<int32_t>(n.count));
         }
+        // Its elements become scalars one level down, where no tree may reach from the
+        // deepest level: what is read must write back.
+        if (n.count > 0 && walk_.depth() >= kMaxScarDepth) return kFileError;
         TreePtr a = newArray(kSqNested, n.rank, n.shape);
         if (!a) return kNoMemory;
         for (uint32_t k = 0; k < n.count; ++k) {
@@ -377,7 +424,7 @@ void DecodeScarText(const uint8_t* text, size_t size, uint8_t* out, size_t& writ
 
 // ---- Entry points ----------------------------------------------------------------------------
 
-Code XSCARDecode(ByteSpan& buffer, char local, const uint8_t* table,
+Code XSCARDecode(ByteSpan& buffer, char local, const uint8_t* table, uint64_t limit,
                  std::unique_ptr<uint8_t[]>& decoded) {
     if (LogEnabled(0, kLogScar, 2)) LogMessage("XSCARDecode");
     if (buffer.size < kScarHeaderSize) return kFileError;
@@ -396,11 +443,11 @@ Code XSCARDecode(ByteSpan& buffer, char local, const uint8_t* table,
         buffer = {decoded.get(), size};
     }
     if (LogEnabled(0, kLogScar, 3)) LogMessage("Binary");
-    return SCARDecode(buffer, kScarHeaderSize, order != static_cast<uint8_t>(local), table);
+    return SCARDecode(buffer, kScarHeaderSize, order != static_cast<uint8_t>(local), table, limit);
 }
 
-Code SCARDecode(ByteSpan buffer, size_t node, bool swap, const uint8_t* table) {
-    return Fixup(buffer, swap, table).node(node);
+Code SCARDecode(ByteSpan buffer, size_t node, bool swap, const uint8_t* table, uint64_t limit) {
+    return Fixup(buffer, swap, table, limit).node(node);
 }
 
 Code SCARToAPL(ByteSpan buffer, size_t node, TreePtr& out) {

@@ -118,9 +118,8 @@ Code writeScarFile(const APLArray* name, const APLArray* data) {
     if (file.close() != platform::kOk && code == kOk) code = kFileError;
     if (code != kOk) return code;
 
-    if (platform::fileExists(target) && platform::deleteFile(target) != platform::kOk)
-        return kFileError;
-    if (platform::moveFile(temporary, target) != platform::kOk) return kFileError;
+    // In one step: a rename that fails after the old file was deleted would lose it.
+    if (platform::replaceFile(temporary, target) != platform::kOk) return kFileError;
     return kOk;
 }
 
@@ -174,6 +173,12 @@ bool copyWithCrc(const uint8_t* from, uint8_t* into, size_t n, uint32_t& crc) {
     return true;
 }
 
+// The bytes that the arrays of one decoded file may take together.
+uint64_t decodeLimit() {
+    RootObject* root = CurrentRoot();
+    return uint64_t(root ? root->scarReadLimit : kDefaultScarReadLimit) << 20;
+}
+
 // The table from the file's character set to the interpreter's; none before Init.
 Code translationFor(const uint8_t* scar, const uint8_t*& table) {
     table = nullptr;
@@ -190,7 +195,7 @@ Code decodeScar(ByteSpan scar, TreePtr& out) {
     const uint8_t* table;
     if (Code c = translationFor(scar.data, table)) return c;
     std::unique_ptr<uint8_t[]> decoded;
-    if (Code c = XSCARDecode(scar, 'L', table, decoded)) return c;
+    if (Code c = XSCARDecode(scar, 'L', table, decodeLimit(), decoded)) return c;
     return SCARToAPL(scar, kScarHeaderSize, out);
 }
 
@@ -209,7 +214,9 @@ Code readScarFile(const APLArray* name, TreePtr& out) {
     e = platform::Mapping::map(file, false, map);
     if (e != platform::kOk) {
         if (logging(3)) LogValue("FileRead: CreateFileMapping", static_cast<int32_t>(e));
-        return kNoMemory;
+        // An empty file cannot be mapped: it is no SCAR file.
+        return e == platform::kNotEnoughMemory || e == platform::kNoSystemResources ? kNoMemory
+                                                                                   : kFileError;
     }
 
     uint8_t header[kVersion1Start] = {};

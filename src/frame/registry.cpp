@@ -80,7 +80,8 @@ Code LocateObject(const char* path, uint32_t kind, NamedObject*& out, const Obje
     if (p.empty()) return kBadName;
     if (p == "." || p == "#") {
         out = root;
-        return kOk;
+        if (make) return kExists;
+        return kind == kAnyKind || kind == kRootKind ? kOk : kWrongKind;
     }
     NamedObject* parent;
     std::string last;

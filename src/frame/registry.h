@@ -40,7 +40,8 @@ using ObjectMaker = std::function<std::unique_ptr<NamedObject>()>;
 
 // Finds the object at path (make empty), or creates one there with make. out is always
 // written: null, the object found, or the object made. The root object is made only with kind 1
-// and a maker; "." and "#" name it.
+// and a maker; "." and "#" name it, and it is of no other kind (kWrongKind, or kExists with a
+// maker).
 Code LocateObject(const char* path, uint32_t kind, NamedObject*& out,
                   const ObjectMaker& make = nullptr);
 
@@ -77,10 +78,21 @@ NamedObject* AdoptChild(NamedObject* parent, std::unique_ptr<NamedObject> child)
 // Whether a name is a letter followed by letters and digits.
 bool IsObjectName(const std::string& name);
 
-// The kind-specific record of an object known to be of that kind.
+// The kind-specific record of an object, or null when the object is not one (or is null).
 template <class T>
 T* as(NamedObject* object) {
-    return static_cast<T*>(object);
+    return dynamic_cast<T*>(object);
+}
+
+// The object at path as the record of its kind (T::kKind): LocateObject's codes, and
+// kWrongKind for an object of another kind, "." included.
+template <class T>
+Code LocateAs(const char* path, T*& out) {
+    out = nullptr;
+    NamedObject* found;
+    if (Code c = LocateObject(path, T::kKind, found)) return c;
+    out = as<T>(found);
+    return out ? kOk : kWrongKind;
 }
 
 }  // namespace zrt

@@ -25,8 +25,12 @@ struct LockingState {
     std::vector<platform::File> earlierUserFiles;
 };
 
+// Megabytes that the arrays of one decoded SCAR file may take together, unless set.
+constexpr uint32_t kDefaultScarReadLimit = 1024;
+
 struct RootObject : NamedObject {
-    RootObject() : NamedObject(kRootKind) {}
+    static constexpr uint32_t kKind = kRootKind;
+    RootObject() : NamedObject(kKind) {}
 
     uint32_t processId = 0;
     std::string registryBase;
@@ -36,6 +40,7 @@ struct RootObject : NamedObject {
     uint32_t accessSize = 4096;
     uint32_t retryLock = 3;
     uint32_t scarVersion = 0;
+    uint32_t scarReadLimit = kDefaultScarReadLimit;  // megabytes; 0: no limit
     std::string locksFile = "locks.log";
     XlateCache xlateCache;
     LockingState locking;

@@ -118,6 +118,8 @@ Code ReadSettings(RootObject& root) {
     if (root.retryLock == 0) root.retryLock = 1;
     root.slack = numberSetting("MEMORY", "Slack", "100", base);
     root.scarVersion = numberSetting("Main", "DLLScarVersion", "0", base) >= 1 ? 1 : 0;
+    root.scarReadLimit = numberSetting("MEMORY", "ScarReadLimit",
+                                       std::to_string(kDefaultScarReadLimit).c_str(), base);
     root.changeList = equalsIgnoringCase(textSetting("MEMORY", "ChangeList", "YES", base), "YES");
     root.accessSize = numberSetting("MEMORY", "AccessSize", "4096", base);
 

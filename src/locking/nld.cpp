@@ -111,6 +111,8 @@ Code tryLock(RootObject& root, platform::File& file, const std::vector<LockEntry
 
 Code lockNLD(RootObject& root, LockCall& call) {
     LockingState& locking = root.locking;
+    // Without a login there is no users file to find oneself in: no lock file is touched.
+    if (!locking.usersFile.isOpen()) return kNotLoggedIn;
     call.fileNo = locking.useMultipleLocks
                       ? LockFileNo(call.request.name.c_str(), call.request.library, call.request.dt)
                       : 0;

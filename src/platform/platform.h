@@ -178,6 +178,10 @@ enum : uint32_t {
 SysError deleteFile(const std::string& path);
 // Fails with kAlreadyExists when newPath exists; does not move across volumes (kNotSameDevice).
 SysError moveFile(const std::string& oldPath, const std::string& newPath);
+// Puts oldPath in the place of newPath in one step, replacing the file there: no moment
+// without a file at newPath, and a failure leaves both files as they were. Either file open
+// anywhere refuses it (kSharingViolation on POSIX; Windows says 5 or 32).
+SysError replaceFile(const std::string& oldPath, const std::string& newPath);
 SysError copyFile(const std::string& from, const std::string& to, bool failIfExists);
 SysError fileAttributes(const std::string& path, uint32_t& attributes);
 bool fileExists(const std::string& path);
@@ -334,5 +338,50 @@ enum : uint32_t {
 };
 uint32_t fpStatus();
 void fpClear();
+
+// ---- Injected faults ----------------------------------------------------------------------------
+// A failing disk, on demand: a test arms a fault and the n-th of the following calls of the
+// operations named fails, as a full disk or a failing one would. Nothing fails unless a test
+// arms it. Every target counts the same calls: File::read and readAt, classicRead (read);
+// File::write, writeAt and setEnd, classicWrite (write); Mapping::map (map); File::open with
+// any disposition but OpenExisting, classicCreate and createTemporaryFile (create); moveFile
+// and replaceFile (rename); deleteFile (delete). copyFile counts as a create (on POSIX also
+// as the reads and writes of its copy).
+
+enum FaultOp : uint32_t {
+    kFaultRead = 1,
+    kFaultWrite = 2,
+    kFaultMap = 4,
+    kFaultCreate = 8,
+    kFaultRename = 16,
+    kFaultDelete = 32,
+    kFaultAnyOp = 63,
+};
+
+enum class FaultKind {
+    DiskFull,  // kDiskFull, nothing done
+    IoError,   // kReadFault for a read or a map, kWriteFault else; nothing done
+    Short,     // a read or write moves half its bytes and reports success; others: IoError
+};
+
+struct FaultPlan {
+    uint32_t ops = 0;        // FaultOp bits
+    uint64_t failAt = 0;     // the call that fails first, counting from 1; 0: count only
+    uint64_t failures = 1;   // how many calls fail from there on (UINT64_MAX: all of them)
+    FaultKind kind = FaultKind::DiskFull;
+};
+
+// Arms the plan (replacing one armed before) and starts counting from 0. While a plan is
+// armed, sleepMs returns at once: the retries of the code under test do not wait.
+void armFaults(const FaultPlan& plan);
+void disarmFaults();
+// Calls of the plan's operations since it was armed, and how many of them failed.
+uint64_t faultCallsSeen();
+uint64_t faultsInjected();
+
+// For the implementations: the failure to report for this call of op, or kOk. shorten is
+// set when a transfer is to move half its bytes instead.
+SysError injectedFault(FaultOp op, bool* shorten = nullptr);
+bool faultsArmed();
 
 }  // namespace platform

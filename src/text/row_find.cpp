@@ -4,6 +4,7 @@
 // columns must hold the pad character. Rows are first compared by a hash over the shared
 // columns that skips pads, so only rows of equal hash are compared character by character.
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <unordered_map>
 #include <vector>
@@ -54,8 +55,50 @@ bool onlyPads(const uint8_t* from, uint32_t count, uint8_t pad) {
     return true;
 }
 
+// The answers, one per row of B: a row number of A, or the number of rows of A + 1 for a row
+// not found, which passes the largest 32-bit integer when A has 2^31 - 1 rows or more; then
+// the answers are floating-point.
+class RowNumbers {
+public:
+    RowNumbers(const CharMatrix& a, uint32_t rows)
+        : notFound_(int64_t(a.rows) + 1),
+          type_(notFound_ > INT32_MAX ? kDouble : kInt32),
+          array_(allocVector(type_, rows)) {}
+    bool ok() const { return array_ != nullptr; }
+    int64_t notFound() const { return notFound_; }
+    void set(uint32_t r, int64_t number) {
+        uint8_t* d = dataOf(array_.get());
+        if (type_ == kInt32) {
+            int32_t n = static_cast<int32_t>(number);
+            std::memcpy(d + 4 * uint64_t(r), &n, 4);
+        } else {
+            setDoubleAt(d, r, static_cast<double>(number));
+        }
+    }
+    ArrayPtr take() { return std::move(array_); }
+
+private:
+    int64_t notFound_;
+    uint32_t type_;
+    ArrayPtr array_;
+};
+
+// With no shared columns every row holds the same nothing: a row of B whose own columns are
+// all pads is found at the first such row of A; no row is indexed.
+Result findInNoColumns(const CharMatrix& a, const CharMatrix& b, uint8_t pad) {
+    RowNumbers out(a, b.rows);
+    if (!out.ok()) return kNoMemory;
+    int64_t first = out.notFound();
+    for (uint32_t i = 0; i < a.rows && first == out.notFound(); ++i)
+        if (onlyPads(a.row(i), a.cols, pad)) first = int64_t(i) + 1;
+    for (uint32_t r = 0; r < b.rows; ++r)
+        out.set(r, onlyPads(b.row(r), b.cols, pad) ? first : out.notFound());
+    return out.take();
+}
+
 Result findRows(const CharMatrix& a, const CharMatrix& b, uint8_t pad) {
     uint32_t width = std::min(a.cols, b.cols);
+    if (width == 0) return findInNoColumns(a, b, pad);
     // The rows of A by hash, in ascending order, so that the first of them that matches is the
     // first in A. A row whose extra columns are not all pads can match nothing.
     std::unordered_map<uint32_t, std::vector<uint32_t>> rowsByHash;
@@ -63,22 +106,22 @@ Result findRows(const CharMatrix& a, const CharMatrix& b, uint8_t pad) {
         if (onlyPads(a.row(i) + width, a.cols - width, pad))
             rowsByHash[rowHash(a.row(i), width, pad)].push_back(i);
 
-    ArrayPtr out(allocVector(kInt32, b.rows));
-    if (!out) return kNoMemory;
+    RowNumbers out(a, b.rows);
+    if (!out.ok()) return kNoMemory;
     for (uint32_t r = 0; r < b.rows; ++r) {
-        int32_t found = static_cast<int32_t>(a.rows) + 1;
+        int64_t found = out.notFound();
         const uint8_t* row = b.row(r);
         auto candidates = rowsByHash.find(rowHash(row, width, pad));
         if (candidates != rowsByHash.end() && onlyPads(row + width, b.cols - width, pad)) {
             for (uint32_t i : candidates->second)
                 if (sameText(a.row(i), row, width)) {
-                    found = static_cast<int32_t>(i) + 1;
+                    found = int64_t(i) + 1;
                     break;
                 }
         }
-        std::memcpy(dataOf(out.get()) + 4 * uint64_t(r), &found, 4);
+        out.set(r, found);
     }
-    return out;
+    return out.take();
 }
 
 }  // namespace

@@ -76,5 +76,21 @@ TEST_F(FileActions, DiskFailuresAreLoggedWithTheSystemError) {
     EXPECT_NE(log.find("ActRemoveFile: DeleteFile res 2 name f.arr\n"), std::string::npos);
 }
 
+// The root object is of its own kind only: every export that looks a name up by kind refuses
+// it, and nothing of the root is read as an item or an array file.
+TEST_F(ArrayFiles, TheRootPassesForNoOtherKind) {
+    const std::pair<const char*, APLArray* (*)(APLArray*)> exports[] = {
+        {"Get", Get}, {"Put", Put}, {"Save", Save}, {"Remove", Remove}, {"Transpose", Transpose}};
+    for (const auto& [name, call] : exports) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(codeOfCall(call, args(chars("."), doubles({1}), chars("t.arr"), idVector({0}))),
+                  int32_t(kWrongKind));
+    }
+    EXPECT_EQ(codeOfCall(Calc, args(chars("mov"), chars("."), ints({8, 2}))), int32_t(kWrongKind));
+    EXPECT_EQ(codeOfCall(New, args(chars("."), intScalar(3), selection({{1}}))), int32_t(kExists));
+    EXPECT_NE(find("."), nullptr);
+    EXPECT_EQ(codeOfCall(Describe, args(chars("."))), 0);
+}
+
 }  // namespace
 }  // namespace zrt::test

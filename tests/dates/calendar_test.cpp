@@ -55,11 +55,18 @@ TEST(Calendar, OutOfRangePartsFollowTheFormulasWithoutOverflow) {
     EXPECT_EQ(DayOfYmd(1999, 13, 1), DayOfYmd(2000, 1, 1));
     EXPECT_EQ(DayOfYmd(2000, 3, 0), DayOfYmd(2000, 2, 29));
     EXPECT_EQ(DayOfYwd(2009, 54, 1), DayOfYwd(2010, 1, 1));
-    // Extremes must not overflow (the sanitizer build checks); the values are the formulas'.
-    for (int32_t v : {INT32_MIN, -1000000000, INT32_MAX})
+    EXPECT_EQ(DayOfYmd(2000, -11, 1), DayOfYmd(1999, 1, 1));
+    // Extremes must not overflow (the sanitizer build checks), and every day number is a real
+    // date of the proleptic calendar that converts back.
+    for (int32_t v : {INT32_MIN, -1000000000, -693597, INT32_MAX}) {
+        SCOPED_TRACE(v);
         YmdOfDay(v), YwdOfDay(v), DayOfYear(v), DayOfYmd(v, v, v), DayOfYwd(v, v, v);
-    YearMonthDay far = YmdOfDay(INT32_MAX);
-    EXPECT_EQ(DayOfYmd(far.year, far.month, far.day), INT32_MAX);
+        YearMonthDay d = YmdOfDay(v);
+        EXPECT_TRUE(d.month >= 1 && d.month <= 12 && d.day >= 1 && d.day <= 31);
+        EXPECT_EQ(DayOfYmd(d.year, d.month, d.day), v);
+        YearWeekDay w = YwdOfDay(v);
+        EXPECT_EQ(DayOfYwd(w.year, w.week, w.weekday), v);
+    }
 }
 
 }  // namespace

@@ -64,6 +64,10 @@ TEST(DateExports, RefuseWrongShapesAndElementsThatAreNotWholeNumbers) {
         {"fraction", DateFromYMD, doubles({1999, 12, 31.5}), 10004},
         {"beyond 32 bits", DateToYWD, doubles({4e9, 1, 1}), 10004},
         {"null", DateToYWD, nullptr, 10004},
+        {"a day number beyond 32 bits", DateFromYMD, ints({2147483647, 12, 31}), 10001},
+        {"week beyond 32 bits", DateFromYWD, ints({2000, -2147483647 - 1, 1}), 10001},
+        {"the last day number", DateFromYMD, ints({5881510, 7, 12}), 0},
+        {"the day after", DateFromYMD, ints({5881510, 7, 13}), 10001},
         {"whole doubles", DateFromYMD, doubles({1999, 12, 31}), 0},
     };
     for (auto& c : cases) {

@@ -83,6 +83,12 @@ TEST(SCARDecode, DamageIsFoundWithoutFollowingIt) {
              for (uint32_t k = 0; k < kMaxScarDepth; ++k) w.word(w.data(w.node(kSqNested, {}, 4)), 12);
              w.node(kSqInt32, {}, 4);
          }},
+        // Its element would be a scalar one level deeper than FileWrite takes.
+        {"heterogeneous node at the deepest level",
+         [](ScarWriter& w) {
+             for (uint32_t k = 1; k < kMaxScarDepth; ++k) w.word(w.data(w.node(kSqNested, {}, 4)), 12);
+             w.bytes[w.data(w.node(kSqHetero, {1}, 10))] = kSqInt32;
+         }},
     };
     for (const auto& [name, build] : cases) {
         for (char order : {'L', 'B'}) {
@@ -94,6 +100,52 @@ TEST(SCARDecode, DamageIsFoundWithoutFollowingIt) {
             EXPECT_EQ(out, nullptr);
         }
     }
+}
+
+// A few bytes may describe a large array: what the tree would take is counted before anything
+// is allocated, and a tree over the limit gives 10012.
+TEST(SCARDecode, TheMemoryLimitIsCheckedBeforeAnythingIsBuilt) {
+    auto progression = [](uint32_t n) {
+        ScarWriter w('L');
+        w.node(kSqApvInt, {n}, 8);
+        return w.bytes;
+    };
+    auto nestedOfEmpties = [](uint32_t n) {
+        ScarWriter w('L');
+        size_t root = w.node(kSqNested, {n}, 4 * size_t(n));
+        for (uint32_t k = 0; k < n; ++k) w.link(root, k, w.node(kSqInt32, {0}, 0));
+        return w.bytes;
+    };
+    const uint64_t mb = 1 << 20;
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        uint64_t limit;
+        Code code;
+    } cases[] = {
+        {"2^26 - 1 integers from 16 bytes", progression((1u << 26) - 1), 256 * mb, kNoMemory},
+        {"a billion from 16 bytes", progression(1u << 30), 1024 * mb, kNoMemory},
+        {"within the limit", progression(1000), mb, kOk},
+        {"the items count too", nestedOfEmpties(1000), 8000, kNoMemory},
+        {"items within the limit", nestedOfEmpties(1000), mb, kOk},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TreePtr out;
+        EXPECT_EQ(decode(c.bytes, out, nullptr, c.limit), c.code);
+        EXPECT_EQ(out != nullptr, c.code == kOk);
+    }
+}
+
+// What decodes encodes again: a heterogeneous node one level above the deepest.
+TEST(SCARDecode, WhatIsReadWritesBack) {
+    ScarWriter w('L');
+    for (uint32_t k = 2; k < kMaxScarDepth; ++k) w.word(w.data(w.node(kSqNested, {}, 4)), 12);
+    w.bytes[w.data(w.node(kSqHetero, {1}, 10))] = kSqInt32;
+    TreePtr out;
+    ASSERT_EQ(decode(w.bytes, out), kOk);
+    ScarBuffer again;
+    EXPECT_EQ(EncodeSCAR(out.get(), again), kOk);
 }
 
 }  // namespace

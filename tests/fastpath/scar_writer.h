@@ -124,11 +124,13 @@ inline ArrayPtr sampleArray() {
                 args(charScalar('x'), args(intScalar(7))));
 }
 
-// A buffer read as FileRead reads one: decoded in place, translated by the table, then built.
-inline Code decode(std::vector<uint8_t> bytes, TreePtr& out, const uint8_t* table = nullptr) {
+// A buffer read as FileRead reads one: decoded in place, translated by the table, then built
+// within the limit of bytes (0: none).
+inline Code decode(std::vector<uint8_t> bytes, TreePtr& out, const uint8_t* table = nullptr,
+                   uint64_t limit = 0) {
     ByteSpan span{bytes.data(), bytes.size()};
     std::unique_ptr<uint8_t[]> decoded;
-    if (Code c = XSCARDecode(span, 'L', table, decoded)) return c;
+    if (Code c = XSCARDecode(span, 'L', table, limit, decoded)) return c;
     return SCARToAPL(span, kScarHeaderSize, out);
 }
 

@@ -50,7 +50,9 @@ TEST_F(Registry, CodesOfTheFailureTable) {
         {"", kAnyKind, false, kBadName},
         {"a_b", kAnyKind, true, kBadName},
         {"a_b", kAnyKind, false, kNotFound},  // only a new name must be well formed
-        {"#", kItemKind, false, kOk},
+        {"#", kAnyKind, false, kOk},
+        {"#", kItemKind, false, kWrongKind},  // the root passes for no other kind
+        {".", kArrayFileKind, true, kExists},
         {".", kRootKind, true, kRootExists},
     };
     for (auto [path, kind, create, code] : cases) {

@@ -99,6 +99,7 @@ TEST(LockNLD, BadArgumentsChangeNoFile) {
     int32_t value = 42;
     EXPECT_EQ(LockNLD(std::string(32, 'n').c_str(), 1, 1, 5, &value, nullptr), kRange);
     EXPECT_EQ(value, 42);
+    EXPECT_EQ(lock("early", 5).code, kNotLoggedIn);  // before LogIn
     EXPECT_FALSE(test::exists(world.file("locks.log")));
     test::logIn("Ann");
     ASSERT_EQ(lock(std::string(31, 'm'), 5).code, kOk);

@@ -7,6 +7,7 @@
 #include "coder_io.h"
 #include "platform/platform.h"
 #include "support/arrays.h"
+#include "support/fault_walk.h"
 #include "support/test_support.h"
 #include "zrt32.h"
 
@@ -150,6 +151,40 @@ TEST_F(PackedFiles, LongNamesAndMissingDirectoriesLeaveNothing) {
     int32_t h = archiveWith(entry("A.TXT        ", text(implodeBytes(Bytes{'h'}).out)));
     EXPECT_EQ(unPackFile(dir.file("missing") + "/", h).code, 10039);
     classicClose(h);
+}
+
+// A disk that fails at any call of PackFile or UnPackFile: the call fails, no temporary or
+// unpacked file stays, and the source is only read. A read that fails or comes short on the
+// archive is the data running short (10203, 10204), like a cut entry.
+TEST_F(PackedFiles, AFailingDiskLeavesNoFileBehind) {
+    const std::string source = text(randomBytes(9000, 3)) + text(sampleText(9000));
+    writeFile(dir.file("source"), source);
+    const std::string packed = entry("BIG          ", text(implodeBytes(sampleText(9000)).out));
+    Call made{-1, {}, {}};
+    auto clear = [&] {
+        if (made.code == 0) takeTemporary(made);
+        made.code = -1;
+    };
+    for (const platform::FaultPlan& plan : kBrokenDisks) {
+        walkFaults(
+            plan, clear,
+            [&] {
+                made = packFile(dir.file("source"));
+                return uint32_t(made.code);
+            },
+            [&](uint64_t, uint32_t code) {
+                EXPECT_EQ(code, 10039u);
+                EXPECT_TRUE(fs::is_empty(tmp));
+                EXPECT_EQ(readFile(dir.file("source")), source);
+            });
+        walkFaults(
+            plan, [&] { fs::remove(out + "BIG"); }, [&] { return uint32_t(unpack(packed).code); },
+            [&](uint64_t, uint32_t code) {
+                EXPECT_TRUE(code == 10039 || (code >= 10201 && code <= 10204)) << code;
+                EXPECT_FALSE(exists(out + "BIG"));
+            });
+    }
+    clear();
 }
 
 #ifndef _WIN32

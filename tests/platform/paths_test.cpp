@@ -35,6 +35,24 @@ TEST(Paths, DeleteAndMoveRefuseWhatWindowsRefusesAndMoveNeverReplaces) {
     EXPECT_FALSE(fileExists(dir.file("a")));
 }
 
+TEST(Paths, ReplaceTakesTheTargetsPlaceUnlessEitherIsOpen) {
+    TempDir dir;
+    zrt::test::writeFile(dir.file("new"), "new");
+    zrt::test::writeFile(dir.file("old"), "old");
+    {
+        File held;
+        ASSERT_EQ(File::open(dir.file("old"), kRead, kShareReadWrite, Disposition::OpenExisting, held), kOk);
+        EXPECT_NE(replaceFile(dir.file("new"), dir.file("old")), kOk);
+        EXPECT_EQ(zrt::test::readFile(dir.file("old")), "old");
+    }
+    EXPECT_EQ(replaceFile(dir.file("new"), dir.file("old")), kOk);
+    EXPECT_EQ(zrt::test::readFile(dir.file("old")), "new");
+    EXPECT_FALSE(fileExists(dir.file("new")));
+    zrt::test::writeFile(dir.file("first"), "1");
+    EXPECT_EQ(replaceFile(dir.file("first"), dir.file("nothing there")), kOk);
+    EXPECT_EQ(zrt::test::readFile(dir.file("nothing there")), "1");
+}
+
 TEST(Paths, MoveAcrossFileSystemsIsRefused) {
 #ifdef _WIN32
     GTEST_SKIP() << "no second volume can be counted on";

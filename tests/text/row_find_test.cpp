@@ -53,6 +53,20 @@ TEST(RowFind, FirstMatchingRowCountingFromOne) {
     for (const Case& c : cases) EXPECT_EQ(rowFind(matrix(c.aCols, c.a), matrix(c.bCols, c.b), c.pad), c.expected) << c.name;
 }
 
+// Rows of no columns are all equal: answered without a look at each row of A, so that a
+// header that claims two billion of them costs nothing; one more than 2^31 - 1 rows is no
+// longer a 32-bit integer.
+TEST(RowFind, RowsOfNoColumnsAreAllEqual) {
+    auto noColumns = [](uint32_t rows) {
+        uint32_t shape[2] = {rows, 0};
+        return ArrayPtr(AllocArray(kChar, 2, shape));
+    };
+    EXPECT_EQ(rowFind(noColumns(671285250), noColumns(3)), (Numbers{1, 1, 1}));
+    EXPECT_EQ(rowFind(noColumns(0), noColumns(2)), (Numbers{1, 1}));
+    EXPECT_EQ(rowFind(noColumns(2147483647), matrix(1, {" ", "x"})), (Numbers{1, 2147483648.0}));
+    EXPECT_EQ(rowFind(matrix(1, {"x", " "}), noColumns(1)), (Numbers{2}));
+}
+
 TEST(RowFind, RefusesOtherForms) {
     std::pair<const char*, ArrayPtr> cases[] = {
         {"two items", test::args(matrix(1, {"a"}), matrix(1, {"a"}))},

@@ -25,6 +25,8 @@ TEST(Literal, MakesTheArraysItsTextDescribes) {
         {"(int32 1),1", "int32 1 1"},
         {"⍬,⍬", "⍬"},
         {"\t1  2 ⍝ 3 4", "1 2"},
+        {"¯0 1", "0 1"},  // a Boolean 0 has no sign
+        {"¯0.5 ¯0", "¯0.5 0"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c[0]);
@@ -47,6 +49,8 @@ TEST(Literal, MistakesAreReportedWithTheirColumn) {
         {"(2 2⍴1),1", 8, "scalars and vectors only"},
         {"1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1⍴0", 32, "at most 15 axes"},
         {"10000 10000⍴0", 12, "at most 16777216 elements"},
+        // The limit is for the whole literal, however its parts nest.
+        {"22018⍴⊂,22018⍴⊂2", 6, "at most 16777216 elements"},
         {"int8 'a'", 1, "simple numeric array"},
         {"⎕UCS 256", 1, "0 to 255"},
         {"'⍝' ⍝ a lamp in a string is not a comment", 2, "not a one-byte character"},

@@ -46,6 +46,8 @@ File& File::operator=(File&& other) noexcept {
 SysError File::open(const std::string& path, uint32_t access, uint32_t share,
                     Disposition disposition, File& out) {
     out = File();
+    if (disposition != Disposition::OpenExisting)
+        if (SysError e = injectedFault(kFaultCreate)) return e;
     int fd = -1;
     if (SysError e = posix::openShared(path, access, share, disposition, fd)) return e;
     out.handle_ = fd;
@@ -55,6 +57,9 @@ SysError File::open(const std::string& path, uint32_t access, uint32_t share,
 SysError File::read(void* buffer, uint32_t count, uint32_t& got) {
     got = 0;
     if (!isOpen()) return kInvalidHandle;
+    bool shorten = false;
+    if (SysError e = injectedFault(kFaultRead, &shorten)) return e;
+    if (shorten) count /= 2;
     auto* p = static_cast<uint8_t*>(buffer);
     while (got < count) {
         ssize_t n = ::read(static_cast<int>(handle_), p + got, std::min(count - got, kChunk));
@@ -69,6 +74,9 @@ SysError File::read(void* buffer, uint32_t count, uint32_t& got) {
 SysError File::write(const void* buffer, uint32_t count, uint32_t& put) {
     put = 0;
     if (!isOpen()) return kInvalidHandle;
+    bool shorten = false;
+    if (SysError e = injectedFault(kFaultWrite, &shorten)) return e;
+    if (shorten) count /= 2;
     auto* p = static_cast<const uint8_t*>(buffer);
     while (put < count) {
         ssize_t n = ::write(static_cast<int>(handle_), p + put, std::min(count - put, kChunk));
@@ -82,6 +90,9 @@ SysError File::write(const void* buffer, uint32_t count, uint32_t& put) {
 SysError File::readAt(uint64_t offset, void* buffer, uint32_t count, uint32_t& got) {
     got = 0;
     if (!isOpen()) return kInvalidHandle;
+    bool shorten = false;
+    if (SysError e = injectedFault(kFaultRead, &shorten)) return e;
+    if (shorten) count /= 2;
     if (!offsetFits(offset, count)) return kInvalidParameter;
     auto* p = static_cast<uint8_t*>(buffer);
     while (got < count) {
@@ -98,6 +109,9 @@ SysError File::readAt(uint64_t offset, void* buffer, uint32_t count, uint32_t& g
 SysError File::writeAt(uint64_t offset, const void* buffer, uint32_t count, uint32_t& put) {
     put = 0;
     if (!isOpen()) return kInvalidHandle;
+    bool shorten = false;
+    if (SysError e = injectedFault(kFaultWrite, &shorten)) return e;
+    if (shorten) count /= 2;
     if (!offsetFits(offset, count)) return kInvalidParameter;
     auto* p = static_cast<const uint8_t*>(buffer);
     while (put < count) {
@@ -142,6 +156,7 @@ SysError File::identity(FileIdentity& out) const {
 
 SysError File::setEnd() {
     if (!isOpen()) return kInvalidHandle;
+    if (SysError e = injectedFault(kFaultWrite)) return e;
     int fd = static_cast<int>(handle_);
     off_t at = ::lseek(fd, 0, SEEK_CUR);
     if (at < 0) return lastSysError();

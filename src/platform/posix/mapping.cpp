@@ -50,6 +50,7 @@ SysError Mapping::mapPart(const File& file, bool writable, uint64_t offset, uint
                           Mapping& out) {
     out.unmap();
     if (!file.isOpen()) return kInvalidHandle;
+    if (SysError e = injectedFault(kFaultMap)) return e;
     int fd = static_cast<int>(file.native());
     struct stat st;
     if (fstat(fd, &st) != 0) return posix::lastSysError();

@@ -60,6 +60,7 @@ void copyMetadata(const struct stat& source, const File& to) {
 
 // Windows refuses to delete a directory (5) or a read-only file (5).
 SysError deleteFile(const std::string& path) {
+    if (SysError e = injectedFault(kFaultDelete)) return e;
     struct stat st;
     if (lstat(path.c_str(), &st) != 0) return pathErrorOf(errno, path);
     if (S_ISDIR(st.st_mode)) return kAccessDenied;
@@ -73,12 +74,26 @@ SysError deleteFile(const std::string& path) {
 // A move onto the file's own name, however spelled, succeeds and changes nothing, as on
 // Windows; an open file refuses it all the same.
 SysError moveFile(const std::string& oldPath, const std::string& newPath) {
+    if (SysError e = injectedFault(kFaultRename)) return e;
     struct stat st, target;
     if (lstat(oldPath.c_str(), &st) != 0) return pathErrorOf(errno, oldPath);
     bool itself = lstat(newPath.c_str(), &target) == 0 && target.st_dev == st.st_dev &&
                   target.st_ino == st.st_ino;
     return posix::whenNotOpen(oldPath, [&]() -> SysError {
         return itself ? kOk : renameNoReplace(oldPath, newPath);
+    });
+}
+
+// rename replaces its target atomically; the share-mode checks of both files come first.
+SysError replaceFile(const std::string& oldPath, const std::string& newPath) {
+    if (SysError e = injectedFault(kFaultRename)) return e;
+    auto replace = [&]() -> SysError {
+        if (::rename(oldPath.c_str(), newPath.c_str()) != 0) return pathErrorOf(errno, newPath);
+        return kOk;
+    };
+    return posix::whenNotOpen(oldPath, [&]() -> SysError {
+        SysError e = posix::whenNotOpen(newPath, replace);
+        return e == kFileNotFound ? replace() : e;  // nothing to replace
     });
 }
 
@@ -149,6 +164,7 @@ SysError temporaryDirectory(std::string& out) {
 SysError createTemporaryFile(const std::string& directory, const std::string& prefix,
                              std::string& path) {
     path.clear();
+    if (SysError e = injectedFault(kFaultCreate)) return e;
     std::string base = directory;
     if (!base.empty() && base.back() != '/') base += '/';
     base += prefix.substr(0, 3);

@@ -61,11 +61,15 @@ ClassicHandle classicOpen(const std::string& path, uint32_t mode) {
 }
 
 ClassicHandle classicCreate(const std::string& path) {
+    if (SysError e = injectedFault(kFaultCreate)) return fail(e);
     return openClassic(path, kReadWrite, kShareReadWrite, Disposition::CreateAlways);
 }
 
 int32_t classicRead(ClassicHandle handle, void* buffer, uint32_t count) {
     if (count > INT32_MAX) return fail(kInvalidParameter);
+    bool shorten = false;
+    if (SysError e = injectedFault(kFaultRead, &shorten)) return fail(e);
+    if (shorten) count /= 2;
     DWORD n = 0;
     if (!ReadFile(handleOf(handle), buffer, count, &n, nullptr)) return failWithLastError();
     return static_cast<int32_t>(n);
@@ -73,6 +77,9 @@ int32_t classicRead(ClassicHandle handle, void* buffer, uint32_t count) {
 
 int32_t classicWrite(ClassicHandle handle, const void* buffer, uint32_t count) {
     if (count > INT32_MAX) return fail(kInvalidParameter);
+    bool shorten = false;
+    if (SysError e = injectedFault(kFaultWrite, &shorten)) return fail(e);
+    if (shorten) count /= 2;
     DWORD n = 0;
     if (!WriteFile(handleOf(handle), buffer, count, &n, nullptr)) return failWithLastError();
     return static_cast<int32_t>(n);

@@ -105,6 +105,8 @@ File& File::operator=(File&& other) noexcept {
 SysError File::open(const std::string& path, uint32_t access, uint32_t share,
                     Disposition disposition, File& out) {
     out = File();
+    if (disposition != Disposition::OpenExisting)
+        if (SysError e = injectedFault(kFaultCreate)) return e;
     SysError e = kOk;
     HANDLE h = win32::createFile(path, access, share, disposition, e);
     if (e != kOk) return e;
@@ -115,6 +117,9 @@ SysError File::open(const std::string& path, uint32_t access, uint32_t share,
 SysError File::read(void* buffer, uint32_t count, uint32_t& got) {
     got = 0;
     if (!isOpen()) return kInvalidHandle;
+    bool shorten = false;
+    if (SysError e = injectedFault(kFaultRead, &shorten)) return e;
+    if (shorten) count /= 2;
     auto* p = static_cast<uint8_t*>(buffer);
     while (got < count) {
         DWORD n = 0;
@@ -129,6 +134,9 @@ SysError File::read(void* buffer, uint32_t count, uint32_t& got) {
 SysError File::write(const void* buffer, uint32_t count, uint32_t& put) {
     put = 0;
     if (!isOpen()) return kInvalidHandle;
+    bool shorten = false;
+    if (SysError e = injectedFault(kFaultWrite, &shorten)) return e;
+    if (shorten) count /= 2;
     auto* p = static_cast<const uint8_t*>(buffer);
     while (put < count) {
         DWORD n = 0;
@@ -143,6 +151,9 @@ SysError File::write(const void* buffer, uint32_t count, uint32_t& put) {
 SysError File::readAt(uint64_t offset, void* buffer, uint32_t count, uint32_t& got) {
     got = 0;
     if (!isOpen()) return kInvalidHandle;
+    bool shorten = false;
+    if (SysError e = injectedFault(kFaultRead, &shorten)) return e;
+    if (shorten) count /= 2;
     if (!offsetFits(offset, count)) return kInvalidParameter;
     KeepPosition keep(asHandle(handle_));
     auto* p = static_cast<uint8_t*>(buffer);
@@ -163,6 +174,9 @@ SysError File::readAt(uint64_t offset, void* buffer, uint32_t count, uint32_t& g
 SysError File::writeAt(uint64_t offset, const void* buffer, uint32_t count, uint32_t& put) {
     put = 0;
     if (!isOpen()) return kInvalidHandle;
+    bool shorten = false;
+    if (SysError e = injectedFault(kFaultWrite, &shorten)) return e;
+    if (shorten) count /= 2;
     if (!offsetFits(offset, count)) return kInvalidParameter;
     KeepPosition keep(asHandle(handle_));
     auto* p = static_cast<const uint8_t*>(buffer);
@@ -214,6 +228,7 @@ SysError File::identity(FileIdentity& out) const {
 // while a view of the file exists.
 SysError File::setEnd() {
     if (!isOpen()) return kInvalidHandle;
+    if (SysError e = injectedFault(kFaultWrite)) return e;
     if (!SetEndOfFile(asHandle(handle_))) {
         // Wine says "invalid parameter" where Windows says "access denied": the handle is the
         // only parameter, and what is wrong with it is its access.

@@ -24,6 +24,7 @@ SysError Mapping::mapPart(const File& file, bool writable, uint64_t offset, uint
                           Mapping& out) {
     out.unmap();
     if (!file.isOpen()) return kInvalidHandle;
+    if (SysError e = injectedFault(kFaultMap)) return e;
     HANDLE h = asHandle(file.native());
     LARGE_INTEGER size;
     if (!GetFileSizeEx(h, &size)) return win32::lastError();

@@ -18,6 +18,7 @@ bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
 // A directory (5), a read-only file (5) and a file that someone holds open (32) stay.
 SysError deleteFile(const std::string& path) {
+    if (SysError e = injectedFault(kFaultDelete)) return e;
     if (path.empty()) return kPathNotFound;
     if (!DeleteFileA(path.c_str())) return lastError();
     return kOk;
@@ -26,14 +27,24 @@ SysError deleteFile(const std::string& path) {
 // MoveFileExA without MOVEFILE_COPY_ALLOWED: an existing target gives 183 and another volume
 // 17, where MoveFileA would copy.
 SysError moveFile(const std::string& oldPath, const std::string& newPath) {
+    if (SysError e = injectedFault(kFaultRename)) return e;
     if (oldPath.empty() || newPath.empty()) return kPathNotFound;
     if (!MoveFileExA(oldPath.c_str(), newPath.c_str(), 0)) return lastError();
+    return kOk;
+}
+
+SysError replaceFile(const std::string& oldPath, const std::string& newPath) {
+    if (SysError e = injectedFault(kFaultRename)) return e;
+    if (oldPath.empty() || newPath.empty()) return kPathNotFound;
+    if (!MoveFileExA(oldPath.c_str(), newPath.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return lastError();
     return kOk;
 }
 
 // CopyFileA refuses an existing target with failIfExists (80), a read-only target (5) and a
 // copy of a file onto itself (32).
 SysError copyFile(const std::string& from, const std::string& to, bool failIfExists) {
+    if (SysError e = injectedFault(kFaultCreate)) return e;  // CopyFileA is one call
     if (from.empty() || to.empty()) return kPathNotFound;
     // Windows keeps a read-only target; wine would overwrite it.
     DWORD source = GetFileAttributesA(from.c_str());
@@ -97,6 +108,7 @@ SysError temporaryDirectory(std::string& out) {
 SysError createTemporaryFile(const std::string& directory, const std::string& prefix,
                              std::string& path) {
     path.clear();
+    if (SysError e = injectedFault(kFaultCreate)) return e;
     std::string dir = directory.empty() ? "." : directory;
     // GetTempFileNameA adds its own backslash; a trailing one of any kind would double.
     while (dir.size() > 1 && isSeparator(dir.back()) && dir[dir.size() - 2] != ':') dir.pop_back();

@@ -63,11 +63,18 @@ std::vector<uint32_t> shapeFrom(const Value& left, uint32_t column) {
                                         formatNumber(x));
         shape.push_back(static_cast<uint32_t>(x));
         n *= shape.back();
-        if (n > kMaxLiteralElements)
-            throw HostError(column, "a literal holds at most " +
-                                        std::to_string(kMaxLiteralElements) + " elements");
+        checkLiteralSize(n, column);
     }
     return shape;
+}
+
+// The elements of n items of a nested array taken in turn from items, and the items
+// themselves, counted before any is copied.
+uint64_t elementsOfCycle(const std::vector<Value>& items, uint64_t n) {
+    std::vector<uint64_t> upTo(items.size() + 1, 0);  // elements of the first k items
+    for (size_t k = 0; k < items.size(); ++k) upTo[k + 1] = upTo[k] + 1 + items[k].elements();
+    const uint64_t have = items.size();
+    return n / have * upTo[have] + upTo[n % have];
 }
 
 }  // namespace
@@ -79,9 +86,7 @@ Value catenate(const Value& left, const Value& right, uint32_t column) {
         throw HostError(column, "',' joins characters to characters or numbers to numbers");
     if (left.rank() > 1 || right.rank() > 1)
         throw HostError(column, "',' joins scalars and vectors only");
-    if (left.count() + right.count() > kMaxLiteralElements)
-        throw HostError(column, "a literal holds at most " +
-                                    std::to_string(kMaxLiteralElements) + " elements");
+    checkLiteralSize(left.count() + right.count(), column);
     Value r = left;
     r.type = std::max(left.type, right.type);  // the types are numbered narrowest first
     r.chars += right.chars;
@@ -100,12 +105,19 @@ Value reshape(const Value& left, const Value& right, uint32_t column) {
     if (right.type == kChar) {
         for (uint64_t i = 0; i < n; ++i) r.chars += have ? right.chars[i % have] : ' ';
     } else if (right.type == kNested) {
+        checkLiteralSize(elementsOfCycle(right.items, std::max<uint64_t>(n, 1)), column);
         for (uint64_t i = 0; i < n; ++i) r.items.push_back(right.items[have ? i % have : 0]);
         if (n == 0) r.items.push_back(right.items[0]);  // first item, or the prototype
     } else {
         for (uint64_t i = 0; i < n; ++i) r.numbers.push_back(have ? right.numbers[i % have] : 0);
     }
     return r;
+}
+
+void checkLiteralSize(uint64_t elements, uint32_t column) {
+    if (elements > kMaxLiteralElements)
+        throw HostError(column, "a literal holds at most " +
+                                    std::to_string(kMaxLiteralElements) + " elements");
 }
 
 Value applyMonadic(const std::string& name, Value right, uint32_t column) {

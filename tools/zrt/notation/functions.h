@@ -18,4 +18,7 @@ Value catenate(const Value& left, const Value& right, uint32_t column);
 // shape ⍴ values: the items of values in row-major order, repeated to fill the shape.
 Value reshape(const Value& shape, const Value& values, uint32_t column);
 
+// Refuses a literal of more than kMaxLiteralElements elements (Value::elements), at column.
+void checkLiteralSize(uint64_t elements, uint32_t column);
+
 }  // namespace zrt::host

@@ -288,7 +288,13 @@ private:
 
     Value strand() {
         std::vector<Item> items;
-        while (startsItem(peek().kind)) items.push_back(item());
+        uint64_t elements = 0;
+        while (startsItem(peek().kind)) {
+            const uint32_t column = peek().column;
+            items.push_back(item());
+            elements += 1 + items.back().value.elements();
+            checkLiteralSize(elements, column);
+        }
         if (items.size() == 1) return std::move(items[0].value);
         bool allNumbers = true, allChars = true;
         for (const Item& i : items) {

@@ -10,6 +10,13 @@ uint64_t Value::count() const {
     return n;
 }
 
+uint64_t Value::elements() const {
+    if (type != kNested) return count();
+    uint64_t n = 0;
+    for (const Value& item : items) n += 1 + item.elements();
+    return n;
+}
+
 namespace {
 
 // Numbers compare by value; a NaN equals a NaN, so that what was printed compares equal to
@@ -58,6 +65,8 @@ Value numberScalar(double v) { return numericArray({}, {v}); }
 Value numericArray(std::vector<uint32_t> shape, std::vector<double> numbers) {
     Value r;
     r.type = narrowestType(numbers);
+    if (r.type != kDouble)
+        for (double& x : numbers) x = x + 0.0;  // an integer has no negative zero: ¯0 is 0
     r.shape = std::move(shape);
     r.numbers = std::move(numbers);
     return r;

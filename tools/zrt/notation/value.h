@@ -20,6 +20,9 @@ struct Value {
     uint32_t rank() const { return static_cast<uint32_t>(shape.size()); }
     // Product of the shape: 1 for a scalar, 0 for an empty array (also an empty nested one).
     uint64_t count() const;
+    // The elements of the whole tree: those of each simple array, and each item of a nested
+    // one together with the elements of the item.
+    uint64_t elements() const;
     bool isScalar() const { return shape.empty(); }
     bool isSimpleNumeric() const { return type >= kBool && type <= kDouble; }
 
