@@ -19,8 +19,8 @@ bool evenStep(const uint32_t* offsets, uint32_t n, int64_t& step) {
     return true;
 }
 
-bool hasRepeats(const uint32_t* offsets, uint32_t n) {
-    std::vector<uint32_t> sorted(offsets, offsets + n);
+bool hasRepeats(const uint32_t* offsets, uint32_t n, std::vector<uint32_t>& sorted) {
+    sorted.assign(offsets, offsets + n);
     std::sort(sorted.begin(), sorted.end());
     return std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end();
 }
@@ -76,6 +76,7 @@ Code beginSelected(Operand& op) {
     bool own = op.ownerOrder || &sel == &owner;
     uint32_t at = 0;
     op.repeats = false;
+    std::vector<uint32_t> sorted;
     for (uint32_t d = 0; d < rank; ++d) {
         const Dimension& s = sel.dims[d];
         const Dimension& o = owner.dims[d];
@@ -85,7 +86,7 @@ Code beginSelected(Operand& op) {
             if (position < 0) return kRange;
             op.idOffsets[at + k] = static_cast<uint32_t>(position) * o.stride;
         }
-        if (!own && s.size > 1 && hasRepeats(&op.idOffsets[at], s.size)) op.repeats = true;
+        if (!own && s.size > 1 && hasRepeats(&op.idOffsets[at], s.size, sorted)) op.repeats = true;
         at += s.size;
     }
     findRuns(op);
