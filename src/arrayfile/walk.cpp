@@ -257,8 +257,8 @@ void WriteRun(Operand& op, const Run& run, const uint8_t* values, const uint8_t*
     }
 }
 
-uint32_t BlockSize(const Operand& target, uint32_t left) {
-    uint32_t m = std::min(left, kBlockCells);
+uint32_t BlockSize(const Operand& target, uint32_t left, uint32_t most) {
+    uint32_t m = std::min(left, most);
     if (target.kind == kConstantOperand || target.oneCell) return m;
     uint32_t run = target.runLength - target.inRun;
     return run < m && run >= 32 ? run : m;

@@ -38,9 +38,11 @@
 
 namespace zrt {
 
-// The most cells a driver moves at once: the blocks of every stream of a call stay in the
-// first-level cache (measured: 256 beats 1024 and 4096 on whole items, bench/).
-constexpr uint32_t kBlockCells = 256;
+// The most cells of a block. Element-wise loops take blocks of kStreamCells, so that the blocks
+// of all their streams stay in the first-level cache (measured: 256 beats 1024 and 4096 on
+// whole items); the folds take whole blocks, each row of the source a longer stream.
+constexpr uint32_t kBlockCells = 2048;
+constexpr uint32_t kStreamCells = 256;
 
 // The cell numbers of a block: start, start + step, ... (mod 2^32), or list[0], list[1], ...
 struct Run {
@@ -78,9 +80,9 @@ inline const uint8_t* ReadNext(Operand& op, uint32_t m) { return ReadRun(op, Nex
 // nothing, so its pages stay clean.
 void WriteRun(Operand& op, const Run& run, const uint8_t* values, const uint8_t* mask, uint32_t m);
 
-// How many cells the next block of a walk over the target takes, at most left: a whole block,
-// or the rest of the target's run when that is long, so that its blocks stay in place.
-uint32_t BlockSize(const Operand& target, uint32_t left);
+// How many cells the next block of a walk over the target takes, at most left and most: that
+// many, or the rest of the target's run when that is long, so that its blocks stay in place.
+uint32_t BlockSize(const Operand& target, uint32_t left, uint32_t most = kStreamCells);
 
 // Whether a walk that writes the target must go cell by cell to read what it wrote before:
 // the source reaches cells of the target (the same item, or its audit cells) in another order

@@ -95,7 +95,7 @@ Code RunReduce(Operand& target, Operand& source, int32_t axis, const Operator* f
     alignas(8) uint8_t acc[kBlockCells * 8];
     return GuardCells([&] {
         for (uint32_t done = 0, k; done < m; done += k) {
-            k = single ? 1 : BlockSize(target, m - done);
+            k = single ? 1 : BlockSize(target, m - done, kBlockCells);
             Run to = NextRun(target, k);
             Run from = NextRun(source, k);
             if (sideBySide) {
@@ -129,7 +129,7 @@ Code RunLComb(Operand& target, Operand& source, int32_t axis, const std::vector<
     alignas(8) uint8_t acc[kBlockCells * 8], term[kBlockCells * 8];
     return GuardCells([&] {
         for (uint32_t done = 0, k; done < m; done += k) {
-            k = single ? 1 : BlockSize(target, m - done);
+            k = single ? 1 : BlockSize(target, m - done, kBlockCells);
             Run to = NextRun(target, k);
             Run from = NextRun(source, k);
             weigh(acc, ReadRun(source, from, k), w[0], k);
@@ -167,7 +167,7 @@ Code RunCorrectWtd(Operand& target, Operand& source, Operand& divisor, Operand& 
     alignas(8) uint8_t acc[kBlockCells * 8], term[kBlockCells * 8];
     return GuardCells([&] {
         for (uint32_t done = 0, k; done < m; done += k) {
-            k = single ? 1 : BlockSize(target, m - done);
+            k = single ? 1 : BlockSize(target, m - done, kBlockCells);
             Run to = NextRun(target, k);
             Run from = NextRun(source, k);
             Run weightsFrom = NextRun(weights, k);

@@ -44,6 +44,10 @@ TEST_F(CalcTest, ArgumentsStepCountsAndResults) {
         {"movaud with no array file above the target", args(chars("movaud"), numberBuffer({0}), numberConstant(1), numberConstant(5)), 10015},
         {"repeated ids, each visit reading the last write", args(chars("addto"), through("F.Data", {{2, 2, 1}, {2}}), numberConstant(10)), 0, {1, 12, 3, 24, 5, 6}},
         {"div by zero, 0/0 and a subnormal give 0", args(chars("div"), whole("F.Data"), whole("F.Src"), numberBuffer({0, 2, 0, 1e-310, 1, 0})), 0, {0, 10, 0, 0, 50, 0}},
+        // A bit is never read as a number, nor a number as a bit.
+        {"a bit constant moved into number cells", args(chars("mov"), whole("F.Data"), doubles({1, 1})), 10015},
+        {"a bit operand of an arithmetic operator", args(chars("add"), whole("F.Data"), doubles({1, 1}), numberConstant(2)), 10015},
+        {"a number condition of movif", args(chars("movif"), whole("F.Data"), whole("F.Src"), whole("F.Src")), 10015},
         // Accepted: what the buffer receives is dropped with it.
         {"a flat buffer target", args(chars("add"), numberBuffer({0, 0}), numberBuffer({1, 2}), numberConstant(1)), 0},
     };
