@@ -15,9 +15,12 @@ Code CopyLoop(Operand& target, Operand& source) {
     if (code == kOk && m != 1 && m != n) code = kRange;
     if (code == kOk) {
         bool single = MustGoCellByCell(target, source);
+        // Whole double cells into plain ones (Get of a whole item): one copy of them all.
+        bool whole = target.kind == kFlatOperand && source.kind == kFlatOperand && m == n &&
+                     target.cellType == kDoubleCellType && target.store == Store::Plain;
         code = GuardCells([&] {
             for (uint32_t done = 0, k; done < n; done += k) {
-                k = single ? 1 : BlockSize(target, n - done);
+                k = single ? 1 : whole ? n - done : BlockSize(target, n - done);
                 Run to = NextRun(target, k);
                 WriteRun(target, to, ReadNext(source, k), nullptr, k);
             }
