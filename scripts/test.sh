@@ -17,6 +17,9 @@ ASAN_OPTIONS=detect_leaks=1:allow_user_segv_handler=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
+echo "== fuzzing: each harness 30 s, then the seed corpora"
+scripts/setup.sh --fuzz && tests/fuzz/run.sh 30
+
 echo "== i386 (build-m32)"
 CFLAGS=-m32 CXXFLAGS=-m32 LDFLAGS=-m32 \
   cmake -S . -B build-m32 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZRT_WERROR=ON >/dev/null
