@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_args.h"
 #include "frame/array.h"
 #include "frame/registry.h"
 #include "frame/root.h"
@@ -19,63 +20,18 @@
 
 namespace {
 
-using zrt::ArrayPtr;
+using namespace bench;
 
 constexpr uint32_t kRows = 1000, kColumns = 10000;
 
-ArrayPtr text(const std::string& s) {
-    uint32_t n = static_cast<uint32_t>(s.size());
-    ArrayPtr a(zrt::AllocArray(zrt::kChar, 1, &n));
-    std::memcpy(zrt::dataOf(a.get()), s.data(), n);
-    return a;
-}
-
-ArrayPtr integer(int32_t v) {
-    ArrayPtr a(zrt::AllocArray(zrt::kInt32, 0, nullptr));
-    std::memcpy(zrt::dataOf(a.get()), &v, 4);
-    return a;
-}
-
-ArrayPtr ids(const std::vector<int32_t>& v) {
-    uint32_t n = static_cast<uint32_t>(v.size());
-    ArrayPtr a(zrt::AllocArray(zrt::kInt32, 1, &n));
-    std::memcpy(zrt::dataOf(a.get()), v.data(), 4 * size_t(n));
-    return a;
-}
-
-ArrayPtr list(std::vector<ArrayPtr> items) {
-    uint32_t n = static_cast<uint32_t>(items.size());
-    ArrayPtr a(zrt::AllocArray(zrt::kNested, 1, &n));
-    for (uint32_t i = 0; i < n; ++i) zrt::setSlot(a.get(), i, items[i].release());
-    return a;
-}
-
-template <class... A>
-ArrayPtr args(A&&... items) {
-    std::vector<ArrayPtr> v;
-    (v.push_back(std::forward<A>(items)), ...);
-    return list(std::move(v));
-}
-
-std::vector<int32_t> range(int32_t first, int32_t last, int32_t step) {
-    std::vector<int32_t> v;
-    for (int32_t k = first; step > 0 ? k <= last : k >= last; k += step) v.push_back(k);
-    return v;
-}
-
 // Every other row backwards and every other column: a quarter of the cells, out of order.
-ArrayPtr quarterSelection() { return args(ids(range(kRows, 1, -2)), ids(range(1, kColumns, 2))); }
+ArrayPtr quarterSelection() { return args(ids(kRows, 1, -2), ids(1, kColumns, 2)); }
 constexpr uint32_t kQuarterCells = kRows / 2 * (kColumns / 2);
 
 ArrayPtr numbers(uint32_t n, double first) {
     ArrayPtr a(zrt::AllocArray(zrt::kDouble, 1, &n));
     for (uint32_t k = 0; k < n; ++k) zrt::setDoubleAt(zrt::dataOf(a.get()), k, first + k);
     return a;
-}
-
-uint32_t codeOf(APLArray* result) {
-    ArrayPtr r(result);
-    return zrt::typeOf(r.get()) == zrt::kNested ? 0 : zrt::numberAt(r.get(), 0);
 }
 
 // The root object and the file, made once.
@@ -91,7 +47,7 @@ struct World {
         ArrayPtr dims = args(args(text("Rows"), integer(0), integer(0)),
                              args(text("Columns"), integer(0), integer(0)));
         code = codeOf(New(args(text("B"), integer(2), integer(0), text("bench.arr"),
-                               args(ids(range(1, kRows, 1)), ids(range(1, kColumns, 1))),
+                               args(ids(1, kRows, 1), ids(1, kColumns, 1)),
                                std::move(descriptor), std::move(dims))
                               .get()));
     }
@@ -193,7 +149,7 @@ void SaveWholeArray(benchmark::State& state) {
 // the Close of the new object.
 void TransposeFile(benchmark::State& state) {
     if (!ready(state)) return;
-    ArrayPtr transpose = args(text("B"), text("T"), text("t.arr"), ids({1, 0}));
+    ArrayPtr transpose = args(text("B"), text("T"), text("t.arr"), ids(1, 0, -1));
     ArrayPtr close = args(text("T"));
     for (auto _ : state) {
         benchmark::DoNotOptimize(codeOf(Transpose(transpose.get())));
