@@ -33,7 +33,8 @@ for name in "${harnesses[@]}"; do
   mkdir -p "$build/corpus/$name" "$build/crashes/$name"
   echo "== $name: $seconds s"
   log="$build/crashes/$name/last-run.log"
-  if ! nice "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 \
+  # Under CI the same seed every time, so that a run explores what the last one did.
+  if ! nice "$binary" -max_total_time="$seconds" ${CI:+-seed=1} -timeout=10 -rss_limit_mb=2560 \
       -print_final_stats=1 -artifact_prefix="$build/crashes/$name/" \
       "$build/corpus/$name" "$seeds" >"$log" 2>&1; then
     echo "$name FAILED: see $log and $build/crashes/$name/"

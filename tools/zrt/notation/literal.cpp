@@ -258,32 +258,43 @@ private:
     }
 
     // expression: function expression | strand [⍴ expression | , expression]
+    //
+    // A chain of catenations (a , b , ... , rest) is read in a loop and joined from the right,
+    // so that a long text of runs, as the printer writes it, does not nest.
     Value expression() {
         DepthGuard guard(*this);
-        const Token& t = peek();
-        if (t.kind == Token::Function) {
-            Token fn = take();
-            Value right = expression();
-            return applyMonadic(fn.text, std::move(right), fn.column);
+        std::vector<std::pair<Value, uint32_t>> lefts;  // each left argument and its ',' column
+        for (;;) {
+            const Token& t = peek();
+            if (t.kind == Token::Function) {
+                Token fn = take();
+                Value right = expression();
+                return joined(lefts, applyMonadic(fn.text, std::move(right), fn.column));
+            }
+            if (t.kind == Token::Reshape) throw HostError(t.column, "'⍴' needs a left argument");
+            if (!startsItem(t.kind))
+                throw HostError(t.column, t.kind == Token::End ? "a value is missing"
+                                                               : "unexpected '" + t.text + "'");
+            Value left = strand();
+            if (peek().kind == Token::Reshape) {
+                uint32_t column = take().column;
+                Value right = expression();
+                return joined(lefts, reshape(left, right, column));
+            }
+            if (peek().kind == Token::Function && peek().text == ",") {
+                uint32_t column = take().column;
+                lefts.emplace_back(std::move(left), column);
+                continue;
+            }
+            if (peek().kind == Token::Function)
+                throw HostError(peek().column, "'" + peek().text + "' takes no left argument");
+            return joined(lefts, std::move(left));
         }
-        if (t.kind == Token::Reshape) throw HostError(t.column, "'⍴' needs a left argument");
-        if (!startsItem(t.kind))
-            throw HostError(t.column, t.kind == Token::End ? "a value is missing"
-                                                           : "unexpected '" + t.text + "'");
-        Value left = strand();
-        if (peek().kind == Token::Reshape) {
-            uint32_t column = take().column;
-            Value right = expression();
-            return reshape(left, right, column);
-        }
-        if (peek().kind == Token::Function && peek().text == ",") {
-            uint32_t column = take().column;
-            Value right = expression();
-            return catenate(left, right, column);
-        }
-        if (peek().kind == Token::Function)
-            throw HostError(peek().column, "'" + peek().text + "' takes no left argument");
-        return left;
+    }
+
+    static Value joined(const std::vector<std::pair<Value, uint32_t>>& lefts, Value right) {
+        for (size_t k = lefts.size(); k-- > 0;) right = catenate(lefts[k].first, right, lefts[k].second);
+        return right;
     }
 
     Value strand() {
