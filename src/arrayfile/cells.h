@@ -9,6 +9,7 @@
 // when clear; blocks are what the operator kernels read and write.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -25,6 +26,23 @@ inline double LoadDouble(const uint8_t* at) {
     return d;
 }
 inline void StoreDouble(uint8_t* at, double d) { std::memcpy(at, &d, 8); }
+
+// Whether storing given over a stored double changes the cell: they differ by more than 1e-14
+// of the stored value's magnitude, so a stored 0 changes for any other value and a NaN on
+// either side always counts as a change. (Named doubles: each is rounded to double, so both
+// builds compare the same numbers.)
+inline bool CellChanges(double stored, double given) {
+    double limit = std::fabs(stored) * 1e-14;
+    double change = std::fabs(stored - given);
+    return !(limit >= change);
+}
+
+// 1 when given leaves the stored cell as it is, else 0. Loops sum it to count a block's
+// unchanged cells: the comparison becomes 1.0 or 0.0 and then an integer, because GCC
+// vectorises that sum and not a sum of the comparisons themselves.
+inline int64_t CellStays(double stored, double given) {
+    return static_cast<int64_t>(CellChanges(stored, given) ? 0.0 : 1.0);
+}
 
 inline uint8_t LoadBit(const uint8_t* data, uint32_t cell) {
     return (data[cell >> 3] >> (7 - (cell & 7))) & 1;

@@ -1,7 +1,6 @@
 #include "arrayfile/walk.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "arrayfile/access_block.h"
 #include "arrayfile/objects.h"
@@ -129,43 +128,34 @@ void fillConstant(Operand& op) {
     for (uint32_t k = 0; k < kBlockCells; ++k) std::memcpy(&op.block[size_t(k) * size], op.value, size);
 }
 
-bool changes(double stored, double given) {
-    // Named doubles: each is rounded to double, so both builds compare the same numbers.
-    double limit = std::fabs(stored) * 1e-14;
-    double change = std::fabs(stored - given);
-    return !(limit >= change);
-}
-
 void storeTolerant(uint8_t* data, uint32_t cell, const uint8_t* value, const AccessBlock& access) {
     uint8_t* at = data + uint64_t(cell) * 8;
-    if (!changes(LoadDouble(at), LoadDouble(value))) return;
+    if (!CellChanges(LoadDouble(at), LoadDouble(value))) return;
     if (access.auditData) StoreDouble(access.auditData + uint64_t(cell) * 8, access.auditValue);
     std::memcpy(at, value, 8);
 }
 
-// Side by side cells without a mask: count the cells that stay first, so that a block where
-// nothing changes is not written at all, and one where everything does is copied whole. (Each
-// comparison becomes 1.0 or 0.0 and then an integer: GCC vectorises that sum, not a sum of the
-// comparisons themselves nor an in-order sum of doubles.)
 ZRT_VECTOR_CLONES int64_t countUnchanged(const uint8_t* at, const uint8_t* values, uint32_t m) {
     int64_t same = 0;
-    for (uint32_t k = 0; k < m; ++k) {
-        double stays = changes(LoadDouble(at + 8 * size_t(k)), LoadDouble(values + 8 * size_t(k))) ? 0.0 : 1.0;
-        same += static_cast<int64_t>(stays);
-    }
+    for (uint32_t k = 0; k < m; ++k) same += CellStays(LoadDouble(at + 8 * size_t(k)), LoadDouble(values + 8 * size_t(k)));
     return same;
 }
 
-bool storeTolerantBlock(uint8_t* data, uint32_t start, const uint8_t* values, uint32_t m,
-                        const AccessBlock& access) {
-    uint8_t* at = data + uint64_t(start) * 8;
-    int64_t same = countUnchanged(at, values, m);
+// Side by side cells of which same stay as they are: a block where nothing changes is not
+// written at all, and one where everything does is copied whole; false for a block of both.
+bool storeCounted(uint8_t* data, uint32_t start, const uint8_t* values, uint32_t m, int64_t same,
+                  const AccessBlock& access) {
     if (same == m) return true;
     if (same > 0) return false;
-    std::memcpy(at, values, size_t(m) * 8);
+    std::memcpy(data + uint64_t(start) * 8, values, size_t(m) * 8);
     if (uint8_t* audit = access.auditData)
         for (uint32_t k = 0; k < m; ++k) StoreDouble(audit + (uint64_t(start) + k) * 8, access.auditValue);
     return true;
+}
+
+void storeEach(Operand& op, const Run& run, const uint8_t* values, const uint8_t* mask, uint32_t m) {
+    for (uint32_t k = 0; k < m; ++k)
+        if (!mask || mask[k]) storeTolerant(op.data, run.cell(k), values + 8 * size_t(k), *op.access);
 }
 
 }  // namespace
@@ -245,16 +235,26 @@ void WriteRun(Operand& op, const Run& run, const uint8_t* values, const uint8_t*
             if (!mask || mask[k]) std::memcpy(data + uint64_t(run.cell(k)) * 8, values + 8 * size_t(k), 8);
         return;
     case Store::Tolerant:
-        if (run.contiguous() && !mask && storeTolerantBlock(data, run.start, values, m, *op.access))
+        if (run.contiguous() && !mask &&
+            storeCounted(data, run.start, values, m, countUnchanged(data + uint64_t(run.start) * 8, values, m),
+                         *op.access))
             return;
-        for (uint32_t k = 0; k < m; ++k)
-            if (!mask || mask[k]) storeTolerant(data, run.cell(k), values + 8 * size_t(k), *op.access);
+        storeEach(op, run, values, mask, m);
         return;
     case Store::Bits:
         for (uint32_t k = 0; k < m; ++k)
             if (!mask || mask[k]) StoreBit(data, run.cell(k), values[k]);
         return;
     }
+}
+
+const uint8_t* StoredRun(const Operand& target, const Run& run) {
+    return target.store == Store::Tolerant && run.contiguous() ? target.data + uint64_t(run.start) * 8 : nullptr;
+}
+
+void WriteCountedRun(Operand& target, const Run& run, const uint8_t* values, uint32_t m, int64_t same) {
+    if (!storeCounted(target.data, run.start, values, m, same, *target.access))
+        storeEach(target, run, values, nullptr, m);
 }
 
 uint32_t BlockSize(const Operand& target, uint32_t left, uint32_t most) {

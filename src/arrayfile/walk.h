@@ -43,6 +43,9 @@ namespace zrt {
 // whole items); the folds take whole blocks, each row of the source a longer stream.
 constexpr uint32_t kBlockCells = 2048;
 constexpr uint32_t kStreamCells = 256;
+// The alignment of the drivers' blocks on the stack: a cache line, so that no vector store
+// into them straddles two lines.
+constexpr size_t kBlockAlign = 64;
 
 // The cell numbers of a block: start, start + step, ... (mod 2^32), or list[0], list[1], ...
 struct Run {
@@ -79,6 +82,13 @@ inline const uint8_t* ReadNext(Operand& op, uint32_t m) { return ReadRun(op, Nex
 // in force each changed cell's audit cell gets the stamp. A block where nothing changes stores
 // nothing, so its pages stay clean.
 void WriteRun(Operand& op, const Run& run, const uint8_t* values, const uint8_t* mask, uint32_t m);
+
+// Where a kernel may count the results of a block against the cells they replace
+// (CellStays): the target's stored doubles when it keeps them tolerantly and the run's cells
+// lie side by side; else null. WriteCountedRun then stores what WriteRun would, knowing that
+// same of the m values leave their cells as they are.
+const uint8_t* StoredRun(const Operand& target, const Run& run);
+void WriteCountedRun(Operand& target, const Run& run, const uint8_t* values, uint32_t m, int64_t same);
 
 // How many cells the next block of a walk over the target takes, at most left and most: that
 // many, or the rest of the target's run when that is long, so that its blocks stay in place.

@@ -32,6 +32,16 @@ Code setStamp(Operand& stampOperand, AuditStamp& stamp) {
     return kOk;
 }
 
+// The kernel's results for a block of the target, stored: counted against the stored cells
+// in the kernel's own pass where the target allows.
+void computeInto(Operand& target, const Run& to, const Operator& op, const uint8_t* a, const uint8_t* b,
+                 uint32_t m, uint8_t* results) {
+    const uint8_t* stored = StoredRun(target, to);
+    int64_t same = op.kernel(results, a, b, m, stored);
+    if (stored) WriteCountedRun(target, to, results, m, same);
+    else WriteRun(target, to, results, nullptr, m);
+}
+
 }  // namespace
 
 Code RunTwoOperand(Operand& target, Operand& source, const Operator* op) {
@@ -46,14 +56,12 @@ Code RunTwoOperand(Operand& target, Operand& source, const Operator* op) {
     if (Code c = BeginInStep(source, n)) return c;
     // The target is read: a cell that comes twice must see what its first visit wrote.
     bool single = target.repeats || MustGoCellByCell(target, source);
-    alignas(8) uint8_t results[kBlockCells * 8];
+    alignas(kBlockAlign) uint8_t results[kBlockCells * 8];
     return GuardCells([&] {
         for (uint32_t done = 0, m; done < n; done += m) {
             m = single ? 1 : BlockSize(target, n - done);
             Run to = NextRun(target, m);
-            const uint8_t* t = ReadRun(target, to, m);
-            op->kernel(results, t, ReadNext(source, m), m);
-            WriteRun(target, to, results, nullptr, m);
+            computeInto(target, to, *op, ReadRun(target, to, m), ReadNext(source, m), m, results);
         }
     });
 }
@@ -77,7 +85,7 @@ Code RunThreeOperand(Operand& target, Operand& a, Operand& b, const Operator* op
     if (Code c = BeginInStep(a, n)) return c;
     bool single = MustGoCellByCell(target, a) || MustGoCellByCell(target, b);
     bool masked = op->flags & kMoveIf;
-    alignas(8) uint8_t results[kBlockCells * 8];
+    alignas(kBlockAlign) uint8_t results[kBlockCells * 8];
     return GuardCells([&] {
         for (uint32_t done = 0, m; done < n; done += m) {
             m = single ? 1 : BlockSize(target, n - done);
@@ -88,8 +96,7 @@ Code RunThreeOperand(Operand& target, Operand& a, Operand& b, const Operator* op
             } else if (masked) {
                 WriteRun(target, to, x, ReadNext(b, m), m);
             } else {
-                op->kernel(results, x, ReadNext(b, m), m);
-                WriteRun(target, to, results, nullptr, m);
+                computeInto(target, to, *op, x, ReadNext(b, m), m, results);
             }
         }
     });

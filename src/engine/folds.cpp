@@ -12,7 +12,7 @@ namespace {
 
 // acc := f(acc, v) for m cells; "mov" keeps the last value.
 void combine(const Operator& f, uint8_t* acc, const uint8_t* v, uint32_t m, uint32_t size) {
-    if (f.kernel) f.kernel(acc, acc, v, m);
+    if (f.kernel) f.kernel(acc, acc, v, m, nullptr);
     else std::memcpy(acc, v, size_t(m) * size);
 }
 
@@ -92,7 +92,7 @@ Code RunReduce(Operand& target, Operand& source, int32_t axis, const Operator* f
     const uint32_t* offsets = along.offsets.data();
     uint32_t n = along.n;
     bool sideBySide = f->foldRuns && consecutive(along);
-    alignas(8) uint8_t acc[kBlockCells * 8];
+    alignas(kBlockAlign) uint8_t acc[kBlockCells * 8];
     return GuardCells([&] {
         for (uint32_t done = 0, k; done < m; done += k) {
             k = single ? 1 : BlockSize(target, m - done, kBlockCells);
@@ -126,7 +126,7 @@ Code RunLComb(Operand& target, Operand& source, int32_t axis, const std::vector<
     const uint32_t* offsets = along.offsets.data();
     const double* w = weights.data();
     uint32_t n = along.n;
-    alignas(8) uint8_t acc[kBlockCells * 8], term[kBlockCells * 8];
+    alignas(kBlockAlign) uint8_t acc[kBlockCells * 8], term[kBlockCells * 8];
     return GuardCells([&] {
         for (uint32_t done = 0, k; done < m; done += k) {
             k = single ? 1 : BlockSize(target, m - done, kBlockCells);
@@ -135,7 +135,7 @@ Code RunLComb(Operand& target, Operand& source, int32_t axis, const std::vector<
             weigh(acc, ReadRun(source, from, k), w[0], k);
             for (uint32_t i = 1; i < n; ++i) {
                 weigh(term, ReadRun(source, from, k, offsets[i]), w[i], k);
-                f.kernel(acc, acc, term, k);
+                f.kernel(acc, acc, term, k, nullptr);
             }
             WriteRun(target, to, acc, nullptr, k);
         }
@@ -164,7 +164,7 @@ Code RunCorrectWtd(Operand& target, Operand& source, Operand& divisor, Operand& 
     const uint32_t* so = alongSource.offsets.data();
     const uint32_t* wo = alongWeights.offsets.data();
     uint32_t n = alongSource.n;
-    alignas(8) uint8_t acc[kBlockCells * 8], term[kBlockCells * 8];
+    alignas(kBlockAlign) uint8_t acc[kBlockCells * 8], term[kBlockCells * 8];
     return GuardCells([&] {
         for (uint32_t done = 0, k; done < m; done += k) {
             k = single ? 1 : BlockSize(target, m - done, kBlockCells);
@@ -174,7 +174,7 @@ Code RunCorrectWtd(Operand& target, Operand& source, Operand& divisor, Operand& 
             weigh(acc, ReadRun(source, from, k), ReadRun(weights, weightsFrom, k), k);
             for (uint32_t i = 1; i < n; ++i) {
                 weigh(term, ReadRun(source, from, k, so[i]), ReadRun(weights, weightsFrom, k, wo[i]), k);
-                f.kernel(acc, acc, term, k);
+                f.kernel(acc, acc, term, k, nullptr);
             }
             divideBy(acc, ReadNext(divisor, k), k);
             WriteRun(target, to, acc, nullptr, k);

@@ -17,25 +17,42 @@ namespace {
 // vectorise (this file is built with -O3: GCC's -O2 cost model leaves loops that need an
 // overlap check scalar), and built for AVX2 beside the base (vector_clones.h).
 
+// Results r[i] := f(i) for n doubles, counted against stored when it is given (operators.h).
+template <class F>
+inline int64_t give(uint8_t* r, uint32_t n, const uint8_t* stored, F f) {
+    if (!stored) {
+        for (uint32_t i = 0; i < n; ++i) StoreDouble(r + 8 * size_t(i), f(i));
+        return 0;
+    }
+    int64_t same = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+        double x = f(i);
+        StoreDouble(r + 8 * size_t(i), x);
+        same += CellStays(LoadDouble(stored + 8 * size_t(i)), x);
+    }
+    return same;
+}
+
 // Doubles to doubles.
 template <auto op>
-ZRT_VECTOR_CLONES void numbers(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n) {
-    for (uint32_t i = 0; i < n; ++i)
-        StoreDouble(r + 8 * size_t(i), op(LoadDouble(a + 8 * size_t(i)), LoadDouble(b + 8 * size_t(i))));
+ZRT_VECTOR_CLONES int64_t numbers(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n, const uint8_t* stored) {
+    return give(r, n, stored, [=](uint32_t i) { return op(LoadDouble(a + 8 * size_t(i)), LoadDouble(b + 8 * size_t(i))); });
 }
 
 // Doubles to bits.
 template <auto test>
-ZRT_VECTOR_CLONES void tests(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n) {
+ZRT_VECTOR_CLONES int64_t tests(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n, const uint8_t*) {
     for (uint32_t i = 0; i < n; ++i)
         r[i] = test(LoadDouble(a + 8 * size_t(i)), LoadDouble(b + 8 * size_t(i))) ? 1 : 0;
+    return 0;
 }
 
 // Doubles to the numbers 1 and 0.
 template <auto test>
-ZRT_VECTOR_CLONES void flags(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n) {
-    for (uint32_t i = 0; i < n; ++i)
-        StoreDouble(r + 8 * size_t(i), test(LoadDouble(a + 8 * size_t(i)), LoadDouble(b + 8 * size_t(i))) ? 1.0 : 0.0);
+ZRT_VECTOR_CLONES int64_t flags(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n, const uint8_t* stored) {
+    return give(r, n, stored, [=](uint32_t i) {
+        return test(LoadDouble(a + 8 * size_t(i)), LoadDouble(b + 8 * size_t(i))) ? 1.0 : 0.0;
+    });
 }
 
 // Runs of doubles folded side by side, eight chains at a time.
@@ -59,8 +76,9 @@ ZRT_VECTOR_CLONES void foldRuns(uint8_t* acc, const uint8_t* const* runs, uint32
 
 // Bits to bits.
 template <auto op>
-ZRT_VECTOR_CLONES void bits(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n) {
+ZRT_VECTOR_CLONES int64_t bits(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n, const uint8_t*) {
     for (uint32_t i = 0; i < n; ++i) r[i] = op(a[i], b[i]);
+    return 0;
 }
 
 // ---- arithmetic that the floating-point status can veto
@@ -93,7 +111,12 @@ double vetoed(double a, double b, uint32_t faults, Op op) {
     return r;
 }
 
-double quotient(double a, double b) { return subnormal(a) || subnormal(b) ? 0 : a / b; }
+// The fast form divides every cell and then chooses, so that the loop vectorises; a division
+// that raises a flag sends the block to divide below.
+double quotient(double a, double b) {
+    double q = a / b;
+    return subnormal(a) | subnormal(b) ? 0.0 : q;
+}
 
 double divide(double a, double b) {
     if (subnormal(a) || subnormal(b)) return 0;
@@ -113,12 +136,12 @@ double power(double a, double b) {
 }
 
 template <auto fast, auto exact, uint32_t faults>
-void vetoedNumbers(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n) {
+int64_t vetoedNumbers(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n, const uint8_t* stored) {
     if (platform::fpStatus() & faults) platform::fpClear();  // raised by something else
-    numbers<fast>(r, a, b, n);
-    if (!(platform::fpStatus() & faults)) return;
+    int64_t same = numbers<fast>(r, a, b, n, stored);
+    if (!(platform::fpStatus() & faults)) return same;
     platform::fpClear();
-    numbers<exact>(r, a, b, n);
+    return numbers<exact>(r, a, b, n, stored);
 }
 
 // ---- the operators

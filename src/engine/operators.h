@@ -6,6 +6,11 @@
 // bytes, a bit one byte (1 or 0). r is a block of the caller's, 8-byte aligned; a and b may be
 // the same, may be r itself, and may lie unaligned in a file's mapping. The two-operand table
 // computes t := t op s with a = t and b = s.
+//
+// A kernel that gives doubles may be handed stored: the n cells that r will replace (walk.h's
+// StoredRun, never r itself). It then also counts the results that leave their stored cell as
+// it is (CellStays) and returns the count, reading the target in the same pass as the
+// operands; without stored, or for a kernel that gives bits, it returns 0.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +18,8 @@
 
 namespace zrt {
 
-using Kernel = void (*)(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n);
+using Kernel = int64_t (*)(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n,
+                          const uint8_t* stored);
 
 // A fold of runs that lie side by side (Reduce along an axis whose cells are consecutive):
 // acc[l] := f(...f(f(c0, c1), c2)..., c(n-1)) where ci is the double at runs[l] + 8i, for each
