@@ -9,11 +9,14 @@ if(NOT EXISTS "${ZRT}")
 endif()
 set(marker "@@ example")
 
-# CMake lists split at ';' and keep brackets in pairs: both are set aside while lines are split.
+# CMake lists split at ';' unless a backslash escapes it, and keep brackets in pairs: all four
+# are set aside while lines are split.
 string(ASCII 1 semicolon)
 string(ASCII 2 open)
 string(ASCII 3 close)
+string(ASCII 4 backslash)
 function(split_lines text out)
+  string(REPLACE "\\" "${backslash}" text "${text}")
   string(REPLACE ";" "${semicolon}" text "${text}")
   string(REPLACE "[" "${open}" text "${text}")
   string(REPLACE "]" "${close}" text "${text}")
@@ -24,6 +27,7 @@ function(restore_line line out)
   string(REPLACE "${semicolon}" ";" line "${line}")
   string(REPLACE "${open}" "[" line "${line}")
   string(REPLACE "${close}" "]" line "${line}")
+  string(REPLACE "${backslash}" "\\" line "${line}")
   set(${out} "${line}" PARENT_SCOPE)
 endfunction()
 
