@@ -65,16 +65,17 @@ void writePacked(const uint8_t* data, uint32_t size, void* param) {
 }
 
 // Unpacking reads no more than the S compressed bytes of the entry from the caller's handle.
+// An archive that ends (or fails) early hands over what it gave and then nothing: to the
+// decoder the entry is cut there, wherever that falls.
 uint32_t readEntry(uint8_t* buffer, uint32_t size, void* param) {
     auto& t = *static_cast<Transfer*>(param);
     if (t.failed || t.remaining == 0) return 0;
     uint32_t want = std::min(size, t.remaining);
-    t.remaining -= want;
-    if (platform::classicRead(t.source, buffer, want) != int32_t(want)) {
-        t.failed = true;
-        return 0;
-    }
-    return want;
+    int32_t got = platform::classicRead(t.source, buffer, want);
+    if (got != int32_t(want)) t.failed = true;
+    if (got <= 0) return 0;
+    t.remaining -= uint32_t(got);
+    return uint32_t(got);
 }
 
 void writeUnpacked(const uint8_t* data, uint32_t size, void* param) {

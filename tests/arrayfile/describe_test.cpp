@@ -1,4 +1,4 @@
-// The version text Describe gives the root (the trees themselves are in the golden scripts).
+// The version text Describe gives the root (docs/arrayfiles.md runs the trees themselves).
 #include <gtest/gtest.h>
 
 #include "arrayfile/version_text.h"

@@ -1,5 +1,5 @@
 // The calendar's four array exports and myDate as the interpreter calls them: shapes, element
-// types and codes (the golden script holds myDate's pictures, dates of any rank and no dates).
+// types and codes (docs/dates.md runs myDate's pictures, dates of any rank and no dates).
 #include <gtest/gtest.h>
 
 #include <cstring>

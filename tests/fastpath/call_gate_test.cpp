@@ -56,7 +56,7 @@ TEST_F(CallGate, RequestsItCannotCallGiveTheErrorResult) {
     uint32_t matrix[2] = {1, 8}, zero = 0;
     ArrayPtr nameMatrix(AllocArray(kChar, 2, matrix));
     std::memcpy(dataOf(nameMatrix.get()), "FileRead", 8);
-    // The golden script holds too many arguments and a plain-argument export.
+    // docs/fastpath.md runs too many arguments and a plain-argument export.
     std::tuple<const char*, ArrayPtr, int32_t> cases[] = {
         {"request of rank 2", std::move(nameMatrix), 10002},
         {"name of 100 characters", chars(std::string(100, 'F')), 10001},
@@ -69,7 +69,7 @@ TEST_F(CallGate, RequestsItCannotCallGiveTheErrorResult) {
     }
 }
 
-// The golden script holds a null buffer.
+// docs/fastpath.md runs a null buffer.
 TEST_F(CallGate, BuffersItDidNotMakeOrCannotReadAreRefused) {
     auto expectRefused = [](void* r) {
         EXPECT_TRUE(sameArray(errorOf(10004).get(), resultOf(r).get()));

@@ -21,7 +21,7 @@ uint32_t referenceUpdate(const uint8_t* p, size_t n, uint32_t crc) {
 }
 
 // Both routines, each at every alignment and at lengths that end the folding's 64-byte and
-// 16-byte steps at every remainder. The golden script holds the check value, in one run and
+// 16-byte steps at every remainder. docs/packfiles.md runs the check value, in one run and
 // in two.
 TEST(Crc32, EveryRoutineEqualsTheBytewiseOneAtEveryLengthAndAlignment) {
     std::mt19937 random(7);

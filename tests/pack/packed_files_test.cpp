@@ -128,6 +128,8 @@ TEST_F(PackedFiles, EntryNamesAndDamagedEntries) {
         {"full width", entry("LONGNAME.TXTX", hi), "LONGNAME.TXTX", 0},
         {"zero byte", entry(std::string("C\0XYZ        ", 13), hi), "C", 0},
         {"size beyond the archive", le32(0) + le32(6000) + "CUT          " + cut, "CUT", 10204},
+        {"cut in the first piece", le32(0) + le32(6000) + "CUT          " + cut.substr(0, 99), "CUT",
+         10204},
         {"header cut short", le32(0) + le32(9) + "CUT", "CUT", 10039},
         {"bad dictionary", entry("CUT          ", std::string("\0\7\1\xFF\0", 5)), "CUT", 10201},
     };

@@ -128,7 +128,7 @@ TEST(DllSep, BlocksThatCutLinesAnywhereGiveEveryLineOnce) {
     }
 }
 
-// The golden script holds a line longer than the block, column 0 and block 1023.
+// docs/text.md runs a line longer than the block, column 0 and block 1023.
 TEST(DllSep, FieldLimitAndRefusedArgumentsReadNothing) {
     std::string fields1022(1021, ',');
     ClassicFile ok("first\r\n" + fields1022 + "x\r\n");
