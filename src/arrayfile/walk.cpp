@@ -59,7 +59,7 @@ void findRuns(Operand& op) {
 
 // The cell-number part of every id of the selection, its runs, and the walk placed on its
 // first cell.
-Code beginSelected(Operand& op) {
+Code beginSelected(Operand& op, uint32_t capacity) {
     const Structure& sel = *op.selection;
     const Structure& owner = *op.owner;
     uint32_t rank = sel.rank();
@@ -97,7 +97,7 @@ Code beginSelected(Operand& op) {
         op.partials[d] = cell;
     }
     op.current = cell + op.runFirst;
-    op.cells.resize(kBlockCells);
+    op.cells.resize(capacity);
     return kOk;
 }
 
@@ -122,10 +122,10 @@ uint32_t cellInRun(const Operand& op) {
     return op.current + static_cast<uint32_t>(static_cast<uint64_t>(op.runStep) * op.inRun);
 }
 
-// A constant's value, m times over, in its block.
+// A constant's value, over its whole block.
 void fillConstant(Operand& op) {
     uint32_t size = BlockCellBytes(op.cellType);
-    for (uint32_t k = 0; k < kBlockCells; ++k) std::memcpy(&op.block[size_t(k) * size], op.value, size);
+    for (size_t at = 0; at < op.block.size(); at += size) std::memcpy(&op.block[at], op.value, size);
 }
 
 void storeTolerant(uint8_t* data, uint32_t cell, const uint8_t* value, const AccessBlock& access) {
@@ -160,7 +160,7 @@ void storeEach(Operand& op, const Run& run, const uint8_t* values, const uint8_t
 
 }  // namespace
 
-Code BeginWalk(Operand& op, uint32_t& steps) {
+Code BeginWalk(Operand& op, uint32_t& steps, uint32_t capacity) {
     if (op.inFile && !op.access) {
         if (Code c = CreateFileAccessBlock(*op.item, op.access)) return c;
         op.data = op.access->itemData;
@@ -169,7 +169,7 @@ Code BeginWalk(Operand& op, uint32_t& steps) {
     op.inRun = 0;
     op.outer = 0;
     op.runTable = nullptr;
-    op.block.resize(size_t(kBlockCells) * BlockCellBytes(op.cellType));
+    op.block.resize(size_t(capacity) * BlockCellBytes(op.cellType));
     switch (op.kind) {
     case kConstantOperand:
         fillConstant(op);
@@ -184,7 +184,7 @@ Code BeginWalk(Operand& op, uint32_t& steps) {
         return kOk;
     case kSelectedOperand:
         if (!op.selection || !op.owner) return kUnsuited;
-        if (Code c = beginSelected(op)) return c;
+        if (Code c = beginSelected(op, capacity)) return c;
         op.oneCell = op.count == 1;
         steps = op.count;
         return kOk;

@@ -40,9 +40,11 @@ namespace zrt {
 
 // The most cells of a block. Element-wise loops take blocks of kStreamCells, so that the blocks
 // of all their streams stay in the first-level cache (measured: 256 beats 1024 and 4096 on
-// whole items); the folds take whole blocks, each row of the source a longer stream.
-constexpr uint32_t kBlockCells = 2048;
+// whole items). Folds along an axis take blocks of up to kFoldCells, so that a whole row of
+// the source is one block where it fits (measured: rows of 10000 cells read whole beat blocks
+// of 2048 and 4096 by a sixth); their blocks then live in the second-level cache.
 constexpr uint32_t kStreamCells = 256;
+constexpr uint32_t kFoldCells = 16384;
 // The alignment of the drivers' blocks on the stack: a cache line, so that no vector store
 // into them straddles two lines.
 constexpr size_t kBlockAlign = 64;
@@ -60,12 +62,14 @@ struct Run {
 };
 
 // Opens the operand's access (file items) and places it on its first cell; steps is the
-// number of steps of the walk: 1 for a constant, else the operand's count. Codes: those of
+// number of steps of the walk: 1 for a constant, else the operand's count. Blocks of the walk
+// take at most capacity cells (at most kFoldCells). Codes: those of
 // open access (10039, 10012), 10001 when a selection does not fit its owner (another rank, or
 // an id the owner lacks), 10012 out of memory, 10015 an unknown kind.
-Code BeginWalk(Operand& op, uint32_t& steps);
+Code BeginWalk(Operand& op, uint32_t& steps, uint32_t capacity = kStreamCells);
 
-// The next m cells of the walk (m at most kBlockCells).
+// The next m cells of the walk (m at most the walk's capacity, or any m while the cells lie
+// side by side in one run).
 Run NextRun(Operand& op, uint32_t m);
 
 // The values of m cells of a run, each cell number moved on by offset: a pointer into the

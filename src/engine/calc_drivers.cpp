@@ -56,7 +56,7 @@ Code RunTwoOperand(Operand& target, Operand& source, const Operator* op) {
     if (Code c = BeginInStep(source, n)) return c;
     // The target is read: a cell that comes twice must see what its first visit wrote.
     bool single = target.repeats || MustGoCellByCell(target, source);
-    alignas(kBlockAlign) uint8_t results[kBlockCells * 8];
+    alignas(kBlockAlign) uint8_t results[kStreamCells * 8];
     return GuardCells([&] {
         for (uint32_t done = 0, m; done < n; done += m) {
             m = single ? 1 : BlockSize(target, n - done);
@@ -85,7 +85,7 @@ Code RunThreeOperand(Operand& target, Operand& a, Operand& b, const Operator* op
     if (Code c = BeginInStep(a, n)) return c;
     bool single = MustGoCellByCell(target, a) || MustGoCellByCell(target, b);
     bool masked = op->flags & kMoveIf;
-    alignas(kBlockAlign) uint8_t results[kBlockCells * 8];
+    alignas(kBlockAlign) uint8_t results[kStreamCells * 8];
     return GuardCells([&] {
         for (uint32_t done = 0, m; done < n; done += m) {
             m = single ? 1 : BlockSize(target, n - done);

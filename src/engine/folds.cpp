@@ -1,6 +1,8 @@
 #include "engine/folds.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "arrayfile/walk.h"
 #include "engine/walk_scope.h"
@@ -47,18 +49,28 @@ bool consecutive(const AxisCollapse& along) {
     return true;
 }
 
+// The blocks of a fold, made before its loop: up to capacity target cells at a time.
+struct FoldBlocks {
+    uint32_t capacity;
+    std::vector<uint8_t> acc, term;
+    std::vector<const uint8_t*> runs;
+
+    explicit FoldBlocks(const Operand& target, bool terms = false, bool sideBySide = false)
+        : capacity(std::clamp(target.count, 1u, kFoldCells)), acc(size_t(capacity) * 8),
+          term(terms ? size_t(capacity) * 8 : 0), runs(sideBySide ? capacity : 0) {}
+};
+
 // The fold of k target cells whose source cells lie side by side: a run per target cell.
 void foldSideBySide(const Operator& f, Operand& source, const Run& from, uint32_t k, uint32_t n,
-                    uint8_t* acc) {
-    const uint8_t* runs[kBlockCells];
-    for (uint32_t j = 0; j < k; ++j) runs[j] = source.data + uint64_t(from.cell(j)) * 8;
-    f.foldRuns(acc, runs, k, n);
+                    FoldBlocks& blocks) {
+    for (uint32_t j = 0; j < k; ++j) blocks.runs[j] = source.data + uint64_t(from.cell(j)) * 8;
+    f.foldRuns(blocks.acc.data(), blocks.runs.data(), k, n);
 }
 
 // The walks of a fold: the target, and the collapsed source in step with it.
-Code beginFold(Operand& target, Operand& source, uint32_t& m) {
-    if (Code c = BeginWalk(target, m)) return c;
-    return BeginInStep(source, m);
+Code beginFold(Operand& target, Operand& source, uint32_t& m, uint32_t capacity) {
+    if (Code c = BeginWalk(target, m, capacity)) return c;
+    return BeginInStep(source, m, capacity);
 }
 
 }  // namespace
@@ -84,22 +96,23 @@ Code RunReduce(Operand& target, Operand& source, int32_t axis, const Operator* f
     AxisCollapse along;
     if (Code c = CollapseAxis(source, static_cast<uint32_t>(axis), along)) return c;
 
+    bool sideBySide = f->foldRuns && consecutive(along);
+    FoldBlocks blocks(target, false, sideBySide);
     WalkScope walks{&target, &source};
     uint32_t m = 0;
-    if (Code c = beginFold(target, source, m)) return c;
+    if (Code c = beginFold(target, source, m, blocks.capacity)) return c;
     bool single = MustGoCellByCell(target, source);
     uint32_t size = BlockCellBytes(type);
     const uint32_t* offsets = along.offsets.data();
     uint32_t n = along.n;
-    bool sideBySide = f->foldRuns && consecutive(along);
-    alignas(kBlockAlign) uint8_t acc[kBlockCells * 8];
+    uint8_t* acc = blocks.acc.data();
     return GuardCells([&] {
         for (uint32_t done = 0, k; done < m; done += k) {
-            k = single ? 1 : BlockSize(target, m - done, kBlockCells);
+            k = single ? 1 : BlockSize(target, m - done, blocks.capacity);
             Run to = NextRun(target, k);
             Run from = NextRun(source, k);
             if (sideBySide) {
-                foldSideBySide(*f, source, from, k, n, acc);
+                foldSideBySide(*f, source, from, k, n, blocks);
                 WriteRun(target, to, acc, nullptr, k);
                 continue;
             }
@@ -119,17 +132,19 @@ Code RunLComb(Operand& target, Operand& source, int32_t axis, const std::vector<
     if (Code c = CollapseAxis(source, static_cast<uint32_t>(axis), along)) return c;
     if (weights.size() != along.n) return kRange;
 
+    FoldBlocks blocks(target, true);
     WalkScope walks{&target, &source};
     uint32_t m = 0;
-    if (Code c = beginFold(target, source, m)) return c;
+    if (Code c = beginFold(target, source, m, blocks.capacity)) return c;
     bool single = MustGoCellByCell(target, source);
     const uint32_t* offsets = along.offsets.data();
     const double* w = weights.data();
     uint32_t n = along.n;
-    alignas(kBlockAlign) uint8_t acc[kBlockCells * 8], term[kBlockCells * 8];
+    uint8_t* acc = blocks.acc.data();
+    uint8_t* term = blocks.term.data();
     return GuardCells([&] {
         for (uint32_t done = 0, k; done < m; done += k) {
-            k = single ? 1 : BlockSize(target, m - done, kBlockCells);
+            k = single ? 1 : BlockSize(target, m - done, blocks.capacity);
             Run to = NextRun(target, k);
             Run from = NextRun(source, k);
             weigh(acc, ReadRun(source, from, k), w[0], k);
@@ -154,20 +169,22 @@ Code RunCorrectWtd(Operand& target, Operand& source, Operand& divisor, Operand& 
     if (Code c = CollapseAxis(source, d, alongSource)) return c;
     if (Code c = CollapseAxis(weights, d, alongWeights)) return c;
 
+    FoldBlocks blocks(target, true);
     WalkScope walks{&target, &source, &weights, &divisor};
     uint32_t m = 0;
-    if (Code c = beginFold(target, source, m)) return c;
-    if (Code c = BeginInStep(weights, m)) return c;
-    if (Code c = BeginInStep(divisor, m)) return c;
+    if (Code c = beginFold(target, source, m, blocks.capacity)) return c;
+    if (Code c = BeginInStep(weights, m, blocks.capacity)) return c;
+    if (Code c = BeginInStep(divisor, m, blocks.capacity)) return c;
     bool single = MustGoCellByCell(target, source) || MustGoCellByCell(target, weights) ||
                   MustGoCellByCell(target, divisor);
     const uint32_t* so = alongSource.offsets.data();
     const uint32_t* wo = alongWeights.offsets.data();
     uint32_t n = alongSource.n;
-    alignas(kBlockAlign) uint8_t acc[kBlockCells * 8], term[kBlockCells * 8];
+    uint8_t* acc = blocks.acc.data();
+    uint8_t* term = blocks.term.data();
     return GuardCells([&] {
         for (uint32_t done = 0, k; done < m; done += k) {
-            k = single ? 1 : BlockSize(target, m - done, kBlockCells);
+            k = single ? 1 : BlockSize(target, m - done, blocks.capacity);
             Run to = NextRun(target, k);
             Run from = NextRun(source, k);
             Run weightsFrom = NextRun(weights, k);

@@ -78,7 +78,7 @@ Code runRangeAlloc(Operand& target, Operand& source, const std::vector<RangeRule
     if (Code c = BeginWalk(target, n)) return c;
     if (Code c = BeginInStep(source, n)) return c;
     bool single = MustGoCellByCell(target, source);
-    alignas(kBlockAlign) uint8_t results[kBlockCells * 8];
+    alignas(kBlockAlign) uint8_t results[kStreamCells * 8];
     return GuardCells([&] {
         for (uint32_t done = 0, m; done < n; done += m) {
             m = single ? 1 : BlockSize(target, n - done);

@@ -13,9 +13,9 @@ namespace zrt {
 
 // Begins the operand's walk; its step count must be 1 (one cell offered at every step) or
 // the target's n, else 10001.
-inline Code BeginInStep(Operand& op, uint32_t n) {
+inline Code BeginInStep(Operand& op, uint32_t n, uint32_t capacity = kStreamCells) {
     uint32_t steps = 0;
-    if (Code c = BeginWalk(op, steps)) return c;
+    if (Code c = BeginWalk(op, steps, capacity)) return c;
     return steps == 1 || steps == n ? kOk : kRange;
 }
 
