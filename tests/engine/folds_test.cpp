@@ -1,6 +1,8 @@
 // Reduce, LComb and CorrectWtd along every axis, whole and reordered, against plain loops.
 #include <cmath>
+#include <algorithm>
 #include <functional>
+#include <random>
 
 #include "engine_fixture.h"
 
@@ -108,6 +110,40 @@ TEST_F(Folds, ReduceLCombAndCorrectWtdAlongEveryAxis) {
                 expectCells(get("T.Data"), want);
             }
         }
+}
+
+// Rows longer than a block (20000 cells: a block of 16384 and the rest), read in place, through
+// a reversed run and through a shuffled list of ids: each target cell sums its column in row
+// order, exactly as a plain loop does.
+TEST_F(Folds, LongRowsFoldAcrossBlocks) {
+    constexpr int32_t kColumns = 20000;
+    Ids columns(kColumns), reversed(kColumns), shuffled(kColumns);
+    for (int32_t k = 0; k < kColumns; ++k) columns[size_t(k)] = k + 1;
+    reversed.assign(columns.rbegin(), columns.rend());
+    shuffled = columns;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
+    newFile("L", {{1, 2, 3}, columns});
+    Numbers values(3 * kColumns);
+    for (size_t k = 0; k < values.size(); ++k) values[k] = 1.0 / double(k + 3);
+    put("L.Data", values);
+    newMemoryArray("S", {columns});
+    newMemoryItem("S.Data", 8, numberVector(Numbers(kColumns, 0)));
+    for (const Ids* order : {&columns, &reversed, &shuffled}) {
+        Numbers want;
+        for (int32_t id : *order) {
+            size_t c = size_t(id - 1);
+            want.push_back(0.5 * values[c] + -1.5 * values[kColumns + c] + 0.5 * values[2 * kColumns + c]);
+        }
+        Numbers sums;
+        for (int32_t id : *order) sums.push_back(values[size_t(id - 1)] + values[kColumns + size_t(id - 1)] + values[2 * kColumns + size_t(id - 1)]);
+        ArrayPtr target = order == &columns ? whole("S.Data") : through("S.Data", {*order});
+        ASSERT_EQ(codeOfCall(Reduce, args(chars("addto"), intScalar(0), std::move(target), through("L.Data", {{1, 2, 3}, *order}))), 0);
+        Numbers got = get("S.Data"), inOrder(kColumns);
+        for (size_t j = 0; j < order->size(); ++j) inOrder[j] = got[size_t((*order)[j] - 1)];
+        EXPECT_EQ(inOrder, sums);
+        ASSERT_EQ(codeOfCall(LComb, args(chars("addto"), intScalar(0), whole("S.Data"), through("L.Data", {{1, 2, 3}, *order}), numberVector({0.5, -1.5, 0.5}))), 0);
+        EXPECT_EQ(get("S.Data"), want);
+    }
 }
 
 // A divisor of 0 or a NaN gives 0 in its cell, not an infinity or a NaN.
