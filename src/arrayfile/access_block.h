@@ -55,7 +55,7 @@ struct AccessBlock {
 // Opens the access of a file item for one walk: 0, or 10039 when the file cannot be opened,
 // is too short for the item's data or cannot be mapped, 10012 when memory for the mapping is
 // missing.
-Code CreateFileAccessBlock(ItemObject& item, AccessBlock*& out);
+[[nodiscard]] Code CreateFileAccessBlock(ItemObject& item, AccessBlock*& out);
 void CloseFileAccessBlock(AccessBlock* block);
 
 // Unmaps a kept view: before anything that changes the file's size or moves or removes it.

@@ -14,9 +14,9 @@ namespace zrt {
 uint32_t ArgumentCount(const APLArray* arg);
 
 // Item i as text (translated to host characters); the accessors' codes when it is not.
-Code TextOf(const APLArray* arg, uint32_t i, std::string& out);
+[[nodiscard]] Code TextOf(const APLArray* arg, uint32_t i, std::string& out);
 
 // Item i as an object name: 10004 when it is missing or not text.
-Code NameOf(const APLArray* arg, uint32_t i, std::string& out);
+[[nodiscard]] Code NameOf(const APLArray* arg, uint32_t i, std::string& out);
 
 }  // namespace zrt

@@ -77,7 +77,7 @@ struct HeaderBlock {
 // An NLD record from item index of a nested vector of (name, number, number) triples.
 // 10004 when the vector or the item is not nested, 10001 when the item does not hold three
 // items or the name is longer than 31 characters, the accessors' codes for the numbers.
-Code BuildNldRecord(const APLArray* descriptors, uint32_t index, uint8_t (&record)[kNldRecordSize]);
+[[nodiscard]] Code BuildNldRecord(const APLArray* descriptors, uint32_t index, uint8_t (&record)[kNldRecordSize]);
 
 // The record of an item: length 16 + name length, 0, flags, name, NUL, three zero bytes.
 std::vector<uint8_t> ItemRecord(uint32_t flags, const std::string& name);

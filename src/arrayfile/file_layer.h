@@ -38,34 +38,34 @@ struct FilePlan {
 // with the file NLD record from item 0 of fileDescriptor and one dimension NLD record per
 // dimension from dimDescriptors. Nothing is written, so a bad descriptor (10004, 10001), an
 // item name longer than 184 characters or a file beyond 4 GB (10001) leaves the disk alone.
-Code PlanFileCreate(ArrayFileObject& file, const APLArray* fileDescriptor,
+[[nodiscard]] Code PlanFileCreate(ArrayFileObject& file, const APLArray* fileDescriptor,
                     const APLArray* dimDescriptors, FilePlan& plan);
 
 // Writes the planned file through the object's open handle: the records, the data area in
 // zeroed pieces of 4096 bytes, and the header last. On success the object holds the header
 // block and each item its index.
-Code FileCreate(ArrayFileObject& file, FilePlan& plan);
+[[nodiscard]] Code FileCreate(ArrayFileObject& file, FilePlan& plan);
 
 // Reads and checks the header and attaches it to the object.
-Code ReadHeader(ArrayFileObject& file);
+[[nodiscard]] Code ReadHeader(ArrayFileObject& file);
 
 // Reads the header, the dimension lists into the object's structure (every dimension of mode
 // all, lookup tables with a slack of 100) and the item records into one item per record (flags
 // from the record with the file residency, item index in file order). Refused with 10039: a
 // header, list, record or item data outside the file, a record length below 16 or above 200,
 // more than 65535 items, more than 2^32 - 1 cells, an item "Data" of neither cell kind.
-Code FileOpen(ArrayFileObject& file);
+[[nodiscard]] Code FileOpen(ArrayFileObject& file);
 
 // One length-prefixed record at the file's current position into buffer (capacity at least
 // 4): the length, then the rest. A length below 16, above 200 or above the capacity: 10039.
-Code ReadNLD(platform::File& f, uint8_t* buffer, uint32_t capacity, uint32_t& length);
+[[nodiscard]] Code ReadNLD(platform::File& f, uint8_t* buffer, uint32_t capacity, uint32_t& length);
 // length bytes of buffer at the current position.
-Code WriteNLD(platform::File& f, const uint8_t* buffer, uint32_t length);
+[[nodiscard]] Code WriteNLD(platform::File& f, const uint8_t* buffer, uint32_t length);
 
 // Writes into the target's open handle a new file whose dimension i is the source's dimension
 // order[i], with the source's file NLD record, dimension NLD records (in the new order) and
 // item records, the ids from the source's structure in memory, and a zeroed data area; the
 // target gets its header block. 10001 when an order entry names no source dimension.
-Code FileCopyStruct(ArrayFileObject& source, ArrayFileObject& target, const uint32_t* order);
+[[nodiscard]] Code FileCopyStruct(ArrayFileObject& source, ArrayFileObject& target, const uint32_t* order);
 
 }  // namespace zrt

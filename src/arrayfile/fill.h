@@ -16,10 +16,10 @@ struct ItemObject;
 // file's (the given slack, ids unchecked: ids the file lacks are kept), and a memory item
 // "Data" holding the file's "Data" values for the cells both have, zeros elsewhere. A file
 // without an item "Data" gives the array no item.
-Code CutFromFile(MemoryArrayObject& memory, ArrayFileObject& file, const APLArray* selection,
+[[nodiscard]] Code CutFromFile(MemoryArrayObject& memory, ArrayFileObject& file, const APLArray* selection,
                  uint32_t slack);
 
 // A new memory item's initial values, stored as Put stores values without a selection.
-Code StoreInitialValues(ItemObject& item, const APLArray* values);
+[[nodiscard]] Code StoreInitialValues(ItemObject& item, const APLArray* values);
 
 }  // namespace zrt

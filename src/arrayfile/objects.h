@@ -70,6 +70,6 @@ ItemObject* ChildItemNamed(NamedObject* owner, const std::string& name);
 
 // Gives a memory item its zeroed buffer, sized from the cells of its memory array.
 // 10012 when it cannot be had.
-Code AllocateBuffer(ItemObject& item, uint32_t cells);
+[[nodiscard]] Code AllocateBuffer(ItemObject& item, uint32_t cells);
 
 }  // namespace zrt

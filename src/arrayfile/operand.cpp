@@ -11,7 +11,7 @@
 namespace zrt {
 
 Operand::~Operand() {
-    if (walking) EndWalk(*this);
+    if (walk.walking) EndWalk(*this);
     ReleaseOperand(*this);
     DisposeOperand(*this);
 }

@@ -54,7 +54,7 @@ inline int32_t Lookup(const Dimension& d, int32_t id) {
 
 // Strides from the last dimension backwards, and the cell count. 10001 when the count does not
 // fit 32 bits (cells are numbered with 32-bit numbers).
-Code RecomputeStrides(Structure& s);
+[[nodiscard]] Code RecomputeStrides(Structure& s);
 
 // Builds the direct tables of every dimension that qualifies (see above); drops the others.
 void BuildLookupTables(Structure& s, uint32_t slack);
@@ -65,18 +65,18 @@ void BuildLookupTables(Structure& s, uint32_t slack);
 // With check set, every id must be in the template's dimension (else 10004).
 // Codes: 10002 not a vector (or missing), 10001 wrong length or too many cells, 10004 an id
 // that is not a 32-bit integer or not in the template.
-Code BuildFromSelection(const APLArray* selection, const Structure* tmpl, Structure& out,
+[[nodiscard]] Code BuildFromSelection(const APLArray* selection, const Structure* tmpl, Structure& out,
                         uint32_t slack, bool check);
 
 // Per dimension, the ids of a (in a's order, repeats kept) that b's same dimension holds;
 // modes from a; tables with the given slack. 10001 when the ranks differ.
-Code Intersect(const Structure& a, const Structure& b, Structure& out, uint32_t slack);
+[[nodiscard]] Code Intersect(const Structure& a, const Structure& b, Structure& out, uint32_t slack);
 
 // Dimension i of out is dimension order[i] of s (dimension i without an order), with its mode,
 // size, ids and stride, and no tables. The strides are the source's, so that a walk through
 // the result reads the source in the new order; RecomputeStrides gives it its own.
 // 10001 when an order entry names no dimension of s.
-Code Reorder(const Structure& s, Structure& out, const uint32_t* order);
+[[nodiscard]] Code Reorder(const Structure& s, Structure& out, const uint32_t* order);
 
 // A nested vector with one 32-bit integer vector of ids per dimension (a scalar for a fixed
 // dimension). Null when memory is short.
@@ -84,14 +84,14 @@ APLArray* StructureToAPL(const Structure& s);
 
 // A new array for the values of an item through s: one axis per dimension that is not fixed,
 // doubles when the flags have double cells, else Booleans. 10012 when it cannot be made.
-Code ResultArray(const Structure& s, uint32_t itemFlags, ArrayPtr& out);
+[[nodiscard]] Code ResultArray(const Structure& s, uint32_t itemFlags, ArrayPtr& out);
 
 // 0 when data suits an item with these flags (numeric for double cells, Boolean for bit cells)
 // and holds exactly as many elements as s has cells; else 10004.
-Code CheckData(const Structure& s, const APLArray* data, uint32_t itemFlags);
+[[nodiscard]] Code CheckData(const Structure& s, const APLArray* data, uint32_t itemFlags);
 
 // data as doubles: data itself when it already holds doubles, else a converted copy kept in
 // copy. 10004 when data is not numeric, 10012 when the copy cannot be made.
-Code ToDoubles(const APLArray* data, ArrayPtr& copy, const APLArray*& doubles);
+[[nodiscard]] Code ToDoubles(const APLArray* data, ArrayPtr& copy, const APLArray*& doubles);
 
 }  // namespace zrt

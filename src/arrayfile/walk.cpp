@@ -32,15 +32,15 @@ void findRuns(Operand& op) {
     uint32_t length = 1, first = 0;
     int64_t step = 0;
     int32_t d = static_cast<int32_t>(sel.rank()) - 1;
-    op.runTable = nullptr;
+    op.walk.runTable = nullptr;
     for (; d >= 0; --d) {
         uint32_t n = sel.dims[d].size;
-        const uint32_t* offsets = &op.idOffsets[op.runStart[d]];
+        const uint32_t* offsets = &op.walk.idOffsets[op.walk.runStart[d]];
         if (n > 1) {
             int64_t t;
             if (!evenStep(offsets, n, t)) {
                 if (length > 1) break;
-                op.runTable = offsets;  // the last dimension that counts, listed
+                op.walk.runTable = offsets;  // the last dimension that counts, listed
                 length = n;
                 --d;
                 break;
@@ -51,10 +51,10 @@ void findRuns(Operand& op) {
         }
         first += offsets[0];
     }
-    op.outer = static_cast<uint32_t>(d + 1);
-    op.runFirst = first;
-    op.runLength = length;
-    op.runStep = length == 1 ? 1 : step;
+    op.walk.outer = static_cast<uint32_t>(d + 1);
+    op.walk.runFirst = first;
+    op.walk.runLength = length;
+    op.walk.runStep = length == 1 ? 1 : step;
 }
 
 // The cell-number part of every id of the selection, its runs, and the walk placed on its
@@ -64,68 +64,68 @@ Code beginSelected(Operand& op, uint32_t capacity) {
     const Structure& owner = *op.owner;
     uint32_t rank = sel.rank();
     if (rank != owner.rank()) return kRange;
-    op.current = 0;
+    op.walk.current = 0;
     if (op.count == 0) return kOk;  // nothing to walk: no id is looked at
     size_t total = 0;
     for (uint32_t d = 0; d < rank; ++d) total += sel.dims[d].size;
-    op.idOffsets.assign(total, 0);
-    op.runStart.assign(rank, 0);
+    op.walk.idOffsets.assign(total, 0);
+    op.walk.runStart.assign(rank, 0);
     // Walking the owner's own ids in its own order (a transposed copy, a collapsed whole item)
     // needs no lookup: position k is position k, repeated ids included.
     bool own = op.ownerOrder || &sel == &owner;
     uint32_t at = 0;
-    op.repeats = false;
+    op.walk.repeats = false;
     std::vector<uint32_t> sorted;
     for (uint32_t d = 0; d < rank; ++d) {
         const Dimension& s = sel.dims[d];
         const Dimension& o = owner.dims[d];
-        op.runStart[d] = at;
+        op.walk.runStart[d] = at;
         for (uint32_t k = 0; k < s.size; ++k) {
             int32_t position = own ? int32_t(k) : Lookup(o, s.ids[k]);
             if (position < 0) return kRange;
-            op.idOffsets[at + k] = static_cast<uint32_t>(position) * o.stride;
+            op.walk.idOffsets[at + k] = static_cast<uint32_t>(position) * o.stride;
         }
-        if (!own && s.size > 1 && hasRepeats(&op.idOffsets[at], s.size, sorted)) op.repeats = true;
+        if (!own && s.size > 1 && hasRepeats(&op.walk.idOffsets[at], s.size, sorted)) op.walk.repeats = true;
         at += s.size;
     }
     findRuns(op);
-    op.counters.assign(op.outer, 0);
-    op.partials.assign(op.outer, 0);
+    op.walk.counters.assign(op.walk.outer, 0);
+    op.walk.partials.assign(op.walk.outer, 0);
     uint32_t cell = 0;
-    for (uint32_t d = 0; d < op.outer; ++d) {
-        cell += op.idOffsets[op.runStart[d]];
-        op.partials[d] = cell;
+    for (uint32_t d = 0; d < op.walk.outer; ++d) {
+        cell += op.walk.idOffsets[op.walk.runStart[d]];
+        op.walk.partials[d] = cell;
     }
-    op.current = cell + op.runFirst;
-    op.cells.resize(capacity);
+    op.walk.current = cell + op.walk.runFirst;
+    op.walk.cells.resize(capacity);
     return kOk;
 }
 
 // The odometer: the first cell of the next run; after the last run, the first again.
 void nextRun(Operand& op) {
-    op.inRun = 0;
-    if (op.outer == 0) return;
+    op.walk.inRun = 0;
+    if (op.walk.outer == 0) return;
     const Structure& sel = *op.selection;
-    int32_t d = static_cast<int32_t>(op.outer) - 1;
-    while (d >= 0 && ++op.counters[d] >= sel.dims[d].size) op.counters[d--] = 0;
+    int32_t d = static_cast<int32_t>(op.walk.outer) - 1;
+    while (d >= 0 && ++op.walk.counters[d] >= sel.dims[d].size) op.walk.counters[d--] = 0;
     if (d < 0) d = 0;  // every counter wrapped: back to the first cell
-    uint32_t cell = d > 0 ? op.partials[d - 1] : 0;
-    for (uint32_t j = static_cast<uint32_t>(d); j < op.outer; ++j) {
-        cell += op.idOffsets[op.runStart[j] + op.counters[j]];
-        op.partials[j] = cell;
+    uint32_t cell = d > 0 ? op.walk.partials[d - 1] : 0;
+    for (uint32_t j = static_cast<uint32_t>(d); j < op.walk.outer; ++j) {
+        cell += op.walk.idOffsets[op.walk.runStart[j] + op.walk.counters[j]];
+        op.walk.partials[j] = cell;
     }
-    op.current = cell + op.runFirst;
+    op.walk.current = cell + op.walk.runFirst;
 }
 
 uint32_t cellInRun(const Operand& op) {
-    if (op.runTable) return op.current + op.runTable[op.inRun];
-    return op.current + static_cast<uint32_t>(static_cast<uint64_t>(op.runStep) * op.inRun);
+    if (op.walk.runTable) return op.walk.current + op.walk.runTable[op.walk.inRun];
+    return op.walk.current + static_cast<uint32_t>(static_cast<uint64_t>(op.walk.runStep) * op.walk.inRun);
 }
 
 // A constant's value, over its whole block.
 void fillConstant(Operand& op) {
     uint32_t size = BlockCellBytes(op.cellType);
-    for (size_t at = 0; at < op.block.size(); at += size) std::memcpy(&op.block[at], op.value, size);
+    for (size_t at = 0; at < op.walk.block.size(); at += size) std::memcpy(&op.walk.block[at], op.value, size);
 }
 
 void storeTolerant(uint8_t* data, uint32_t cell, const uint8_t* value, const AccessBlock& access) {
@@ -165,27 +165,25 @@ Code BeginWalk(Operand& op, uint32_t& steps, uint32_t capacity) {
         if (Code c = CreateFileAccessBlock(*op.item, op.access)) return c;
         op.data = op.access->itemData;
     }
-    op.walking = true;
-    op.inRun = 0;
-    op.outer = 0;
-    op.runTable = nullptr;
-    op.block.resize(size_t(capacity) * BlockCellBytes(op.cellType));
+    op.walk = WalkState{};
+    op.walk.walking = true;
+    op.walk.block.resize(size_t(capacity) * BlockCellBytes(op.cellType));
     switch (op.kind) {
     case kConstantOperand:
         fillConstant(op);
         steps = 1;
         return kOk;
     case kFlatOperand:
-        op.current = 0;
-        op.runLength = op.count;
-        op.runStep = 1;
-        op.oneCell = op.count == 1;
+        op.walk.current = 0;
+        op.walk.runLength = op.count;
+        op.walk.runStep = 1;
+        op.walk.oneCell = op.count == 1;
         steps = op.count;
         return kOk;
     case kSelectedOperand:
         if (!op.selection || !op.owner) return kUnsuited;
         if (Code c = beginSelected(op, capacity)) return c;
-        op.oneCell = op.count == 1;
+        op.walk.oneCell = op.count == 1;
         steps = op.count;
         return kOk;
     default:
@@ -194,24 +192,24 @@ Code BeginWalk(Operand& op, uint32_t& steps, uint32_t capacity) {
 }
 
 Run NextRun(Operand& op, uint32_t m) {
-    if (op.kind == kConstantOperand || op.oneCell) return {op.current, 0, nullptr};
-    if (op.runLength - op.inRun >= m && !op.runTable) {
-        Run run{cellInRun(op), op.runStep, nullptr};
-        op.inRun += m;
-        if (op.inRun == op.runLength) nextRun(op);
+    if (op.kind == kConstantOperand || op.walk.oneCell) return {op.walk.current, 0, nullptr};
+    if (op.walk.runLength - op.walk.inRun >= m && !op.walk.runTable) {
+        Run run{cellInRun(op), op.walk.runStep, nullptr};
+        op.walk.inRun += m;
+        if (op.walk.inRun == op.walk.runLength) nextRun(op);
         return run;
     }
-    uint32_t* list = op.cells.data();
+    uint32_t* list = op.walk.cells.data();
     for (uint32_t k = 0; k < m; ++k) {
         list[k] = cellInRun(op);
-        if (++op.inRun == op.runLength) nextRun(op);
+        if (++op.walk.inRun == op.walk.runLength) nextRun(op);
     }
     return {0, 0, list};
 }
 
 const uint8_t* ReadRun(Operand& op, const Run& run, uint32_t m, uint32_t offset) {
-    if (op.kind == kConstantOperand) return op.block.data();
-    uint8_t* out = op.block.data();
+    if (op.kind == kConstantOperand) return op.walk.block.data();
+    uint8_t* out = op.walk.block.data();
     const uint8_t* data = op.data;
     if (op.cellType == kDoubleCellType) {
         if (run.contiguous()) return data + uint64_t(run.start + offset) * 8;
@@ -259,8 +257,8 @@ void WriteCountedRun(Operand& target, const Run& run, const uint8_t* values, uin
 
 uint32_t BlockSize(const Operand& target, uint32_t left, uint32_t most) {
     uint32_t m = std::min(left, most);
-    if (target.kind == kConstantOperand || target.oneCell) return m;
-    uint32_t run = target.runLength - target.inRun;
+    if (target.kind == kConstantOperand || target.walk.oneCell) return m;
+    uint32_t run = target.walk.runLength - target.walk.inRun;
     return run < m && run >= 32 ? run : m;
 }
 
@@ -275,15 +273,7 @@ bool MustGoCellByCell(const Operand& target, const Operand& source) {
                          source.item->itemIndex);
 }
 
-void EndWalk(Operand& op) {
-    std::vector<uint32_t>().swap(op.counters);
-    std::vector<uint32_t>().swap(op.partials);
-    std::vector<uint32_t>().swap(op.idOffsets);
-    std::vector<uint32_t>().swap(op.runStart);
-    std::vector<uint32_t>().swap(op.cells);
-    std::vector<uint8_t>().swap(op.block);
-    op.walking = false;
-}
+void EndWalk(Operand& op) { op.walk = WalkState{}; }
 
 void DisposeOperand(Operand& op) {
     if (op.access) {
@@ -301,7 +291,7 @@ Code CollapseAxis(Operand& op, uint32_t axis, AxisCollapse& out) {
     std::unique_ptr<Structure> temporary;
     if (op.kind == kFlatOperand) {
         temporary = std::make_unique<Structure>();
-        Reorder(*op.owner, *temporary, nullptr);  // a copy, strides included, no tables
+        if (Code c = Reorder(*op.owner, *temporary, nullptr)) return c;  // a copy, strides included, no tables
     }
     Structure& sel = temporary ? *temporary : *op.selection;
     if (axis >= sel.rank()) return kRange;

@@ -66,7 +66,7 @@ struct Run {
 // take at most capacity cells (at most kFoldCells). Codes: those of
 // open access (10039, 10012), 10001 when a selection does not fit its owner (another rank, or
 // an id the owner lacks), 10012 out of memory, 10015 an unknown kind.
-Code BeginWalk(Operand& op, uint32_t& steps, uint32_t capacity = kStreamCells);
+[[nodiscard]] Code BeginWalk(Operand& op, uint32_t& steps, uint32_t capacity = kStreamCells);
 
 // The next m cells of the walk (m at most the walk's capacity, or any m while the cells lie
 // side by side in one run).
@@ -114,7 +114,7 @@ void DisposeOperand(Operand& op);
 // cells written before stay written. The body is left without unwinding, so it must own
 // nothing that needs destroying: it works on operands and plain locals only.
 template <class Body>
-Code GuardCells(Body&& body) {
+[[nodiscard]] Code GuardCells(Body&& body) {
     return platform::guardFaults(body) ? kOk : kFileError;
 }
 
@@ -141,7 +141,7 @@ struct AxisCollapse {
 // the cell at id i of the axis is that cell + offsets[i] (offsets[0] is 0). Codes: 10015 an
 // operand with no owner structure (a buffer or a constant), 10001 an axis outside 0 to
 // rank - 1 or with no ids, 10012 out of memory. The collapse is in force only on success.
-Code CollapseAxis(Operand& op, uint32_t axis, AxisCollapse& out);
+[[nodiscard]] Code CollapseAxis(Operand& op, uint32_t axis, AxisCollapse& out);
 
 // Undoes CollapseAxis (after EndWalk): sizes and counts back, a temporary selection released
 // and the operand a whole item again.

@@ -24,7 +24,7 @@ public:
 
     // Finds the array file that holds the target's item (its nearest ancestor of that kind).
     // 10015 when there is none: a flat buffer, or an item of a memory array of its own.
-    Code claim(const Operand& target);
+    [[nodiscard]] Code claim(const Operand& target);
     // Sets the file's stamp to value truncated toward zero.
     void set(double value);
 

@@ -55,7 +55,7 @@ Code RunTwoOperand(Operand& target, Operand& source, const Operator* op) {
     if (Code c = BeginWalk(target, n)) return c;
     if (Code c = BeginInStep(source, n)) return c;
     // The target is read: a cell that comes twice must see what its first visit wrote.
-    bool single = target.repeats || MustGoCellByCell(target, source);
+    bool single = target.walk.repeats || MustGoCellByCell(target, source);
     alignas(kBlockAlign) uint8_t results[kStreamCells * 8];
     return GuardCells([&] {
         for (uint32_t done = 0, m; done < n; done += m) {

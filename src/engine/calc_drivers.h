@@ -23,19 +23,19 @@ namespace zrt {
 // t := t op s for every target cell ("mov": t := s, the target not read). Nothing is done
 // when the source offers no cells, or is a constant and the target offers none; then 10015
 // when op is null.
-Code RunTwoOperand(Operand& target, Operand& source, const Operator* op);
+[[nodiscard]] Code RunTwoOperand(Operand& target, Operand& source, const Operator* op);
 
 // t := a op b for every target cell, with "movif" (t := a where b is true) and "movaud"
 // (t := a, every changed cell of the target's array file stamped with b's first cell) treated
 // apart. Nothing is done when a or b offers no cells; then 10015 when op is null, or for
 // "movaud" when the target does not lie in an array file.
-Code RunThreeOperand(Operand& target, Operand& a, Operand& b, const Operator* op);
+[[nodiscard]] Code RunThreeOperand(Operand& target, Operand& a, Operand& b, const Operator* op);
 
 // "movif" with a stamp: t := a where the condition is true, every changed cell of the
 // target's array file stamped with the stamp operand's first cell. Nothing is done when a,
 // the condition or the stamp offers no cells; then 10015 for any operator but "movif", or
 // when the target does not lie in an array file.
-Code RunConditionalAudited(Operand& target, Operand& a, Operand& condition, Operand& stamp,
+[[nodiscard]] Code RunConditionalAudited(Operand& target, Operand& a, Operand& condition, Operand& stamp,
                            const Operator* op);
 
 }  // namespace zrt

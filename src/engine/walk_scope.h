@@ -13,7 +13,7 @@ namespace zrt {
 
 // Begins the operand's walk; its step count must be 1 (one cell offered at every step) or
 // the target's n, else 10001.
-inline Code BeginInStep(Operand& op, uint32_t n, uint32_t capacity = kStreamCells) {
+[[nodiscard]] inline Code BeginInStep(Operand& op, uint32_t n, uint32_t capacity = kStreamCells) {
     uint32_t steps = 0;
     if (Code c = BeginWalk(op, steps, capacity)) return c;
     return steps == 1 || steps == n ? kOk : kRange;
@@ -27,7 +27,7 @@ public:
     WalkScope(std::initializer_list<Operand*> ops) : ops_(ops) {}
     ~WalkScope() {
         for (Operand* op : ops_)
-            if (op->walking) EndWalk(*op);
+            if (op->walk.walking) EndWalk(*op);
     }
     WalkScope(const WalkScope&) = delete;
     WalkScope& operator=(const WalkScope&) = delete;
@@ -38,8 +38,8 @@ private:
 
 // Reads the number in the operand's first cell under the fault guard, without moving its walk
 // (a stamp operand: a double constant or double cells).
-inline Code ReadFirstNumber(Operand& op, double& out) {
-    return GuardCells([&] { out = LoadDouble(ReadRun(op, Run{op.current, 0, nullptr}, 1)); });
+[[nodiscard]] inline Code ReadFirstNumber(Operand& op, double& out) {
+    return GuardCells([&] { out = LoadDouble(ReadRun(op, Run{op.walk.current, 0, nullptr}, 1)); });
 }
 
 }  // namespace zrt

@@ -84,8 +84,8 @@ TEST_F(Walk, EvenlySpacedIdsMakeRunsAcrossRows) {
         uint32_t n = 0;
         ASSERT_EQ(BeginWalk(op, n), kOk);
         if (c.step) {
-            EXPECT_EQ(op.runLength, c.length);
-            EXPECT_EQ(op.runStep, c.step);
+            EXPECT_EQ(op.walk.runLength, c.length);
+            EXPECT_EQ(op.walk.runStep, c.step);
         }
         EndWalk(op);
         for (uint32_t block : {1u, 3u, 5u, 64u}) EXPECT_EQ(visit(op, n, block), c.cells) << block;
