@@ -14,6 +14,7 @@
 
 #include "configuration.h"
 #include "os.h"
+#include "other_process.h"
 #include "runner.h"
 
 namespace {
@@ -79,6 +80,8 @@ int main(int argc, char** argv) {
                                                    : runScript(std::cin, runner, true);
         return ok ? 0 : 1;
     }
+    if (args.size() == 1 && args[0] == zrt::host::kServeOption)
+        return zrt::host::serveLines(std::cin, std::cout, runner) ? 0 : 1;
     if (args[0] == "-e") {
         std::vector<std::string> lines;
         for (size_t i = 0; i < args.size(); i += 2) {
