@@ -5,6 +5,7 @@
 //   zrt -e line [-e ...]   runs the lines given
 //   zrt                    a session at a terminal; otherwise reads a script from stdin
 //   zrt --help, --version
+//   zrt --serve            the second process of ]other (other_process.h)
 //
 // The exit status is 1 when a line could not be run, 2 when the arguments are wrong.
 #include <fstream>
