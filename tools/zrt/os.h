@@ -47,8 +47,8 @@ public:
     bool start(const std::string& program, const std::vector<std::string>& args,
                std::string& error);
     bool running() const { return process_ != kNone; }
-    // send and receive word their errors to follow "the process": "has ended", "failed: ...".
-    // Writes the text to its input.
+    // Writes the text to its input. (send and receive word their errors to follow "the
+    // process": "has ended", "failed: ...".)
     bool send(const std::string& text, std::string& error);
     // The next line it prints, without its line end. False when it ended or printed no whole
     // line for timeoutMs milliseconds.

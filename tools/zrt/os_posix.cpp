@@ -15,7 +15,6 @@
 #include <cerrno>
 #include <chrono>
 #include <clocale>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -195,7 +194,7 @@ bool ChildProcess::start(const std::string& program, const std::vector<std::stri
         return false;
     }
     // A child that has ended must not end us with SIGPIPE when we write to it.
-    std::signal(SIGPIPE, SIG_IGN);
+    ::signal(SIGPIPE, SIG_IGN);
     pid_t pid = spawnWithPipes(program, args, in[0], out[1], error);
     ::close(in[0]);
     ::close(out[1]);

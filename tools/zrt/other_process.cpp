@@ -10,8 +10,8 @@ namespace zrt::host {
 
 namespace {
 
-// Ends the output of each line in the second process: a byte that printed arrays never hold at
-// the start of a line, then 0 when the line ran and 1 when it did not.
+// Ends the output of each line in the second process: a control byte, which printed arrays
+// write with ⎕UCS, then 0 when the line ran and 1 when it did not.
 constexpr char kLineDone = '\x1E';
 
 // A line that prints nothing for this long is taken for a process that hangs. The slowest
