@@ -5,6 +5,7 @@
 //   zrt -e line [-e ...]   runs the lines given
 //   zrt                    a session at a terminal; otherwise reads a script from stdin
 //   zrt --help, --version
+//   zrt --serve            the second process of ]other (other_process.h)
 //
 // The exit status is 1 when a line could not be run, 2 when the arguments are wrong.
 #include <fstream>
@@ -14,6 +15,7 @@
 
 #include "configuration.h"
 #include "os.h"
+#include "other_process.h"
 #include "runner.h"
 
 namespace {
@@ -79,6 +81,8 @@ int main(int argc, char** argv) {
                                                    : runScript(std::cin, runner, true);
         return ok ? 0 : 1;
     }
+    if (args.size() == 1 && args[0] == zrt::host::kServeOption)
+        return zrt::host::serveLines(std::cin, std::cout, runner) ? 0 : 1;
     if (args[0] == "-e") {
         std::vector<std::string> lines;
         for (size_t i = 0; i < args.size(); i += 2) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zrt::host::os {
 
@@ -32,5 +33,34 @@ bool readLine(const std::string& prompt, std::string& line);
 
 // The full path of the running program, or "" where the system does not say.
 std::string executablePath();
+
+// A program started with its input and output on pipes, its errors on ours, in our working
+// directory and environment as they are when it starts. It is ended (its input closed, then
+// killed if it does not end) when the object goes.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess() { end(); }
+
+    bool start(const std::string& program, const std::vector<std::string>& args,
+               std::string& error);
+    bool running() const { return process_ != kNone; }
+    // Writes the text to its input. (send and receive word their errors to follow "the
+    // process": "has ended", "failed: ...".)
+    bool send(const std::string& text, std::string& error);
+    // The next line it prints, without its line end. False when it ended or printed no whole
+    // line for timeoutMs milliseconds.
+    bool receive(std::string& line, int timeoutMs, std::string& error);
+    // Closes its input and waits up to two seconds for it to end, then kills it; its exit
+    // status, or -1 when it was killed or had not been started.
+    int end();
+
+private:
+    static constexpr intptr_t kNone = -1;
+    intptr_t process_ = kNone, input_ = kNone, output_ = kNone;
+    std::string pending_;  // what it printed beyond the last line received
+};
 
 }  // namespace zrt::host::os

@@ -3,11 +3,17 @@
 #include "os.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -131,6 +137,140 @@ std::string executablePath() {
     std::error_code ec;
     std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
     return ec ? "" : self.string();
+}
+
+namespace {
+
+void closeDescriptor(intptr_t& fd) {
+    if (fd < 0) return;
+    ::close(static_cast<int>(fd));
+    fd = -1;
+}
+
+// Starts program with its input and output on the given pipe ends; its pid, or -1.
+pid_t spawnWithPipes(const std::string& program, const std::vector<std::string>& args,
+                     int input, int output, std::string& error) {
+    std::vector<std::string> words{program};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input, 0);
+    posix_spawn_file_actions_adddup2(&actions, output, 1);
+    // We ignore SIGPIPE while a child runs; the child gets the default back.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &pipeSignal);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = -1;
+    int e = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    if (e == 0) return pid;
+    error = strerror(e);
+    return -1;
+}
+
+}  // namespace
+
+bool ChildProcess::start(const std::string& program, const std::vector<std::string>& args,
+                         std::string& error) {
+    end();
+    int in[2], out[2];
+    if (::pipe2(in, O_CLOEXEC) != 0) {
+        error = lastError();
+        return false;
+    }
+    if (::pipe2(out, O_CLOEXEC) != 0) {
+        error = lastError();
+        ::close(in[0]);
+        ::close(in[1]);
+        return false;
+    }
+    // A child that has ended must not end us with SIGPIPE when we write to it.
+    ::signal(SIGPIPE, SIG_IGN);
+    pid_t pid = spawnWithPipes(program, args, in[0], out[1], error);
+    ::close(in[0]);
+    ::close(out[1]);
+    if (pid < 0) {
+        ::close(in[1]);
+        ::close(out[0]);
+        return false;
+    }
+    process_ = pid;
+    input_ = in[1];
+    output_ = out[0];
+    return true;
+}
+
+bool ChildProcess::send(const std::string& text, std::string& error) {
+    for (size_t done = 0; done < text.size();) {
+        ssize_t n = ::write(static_cast<int>(input_), text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            error = errno == EPIPE ? "has ended" : "failed: " + lastError();
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool ChildProcess::receive(std::string& line, int timeoutMs, std::string& error) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        size_t lineEnd = pending_.find('\n');
+        if (lineEnd != std::string::npos) {
+            line = pending_.substr(0, lineEnd);
+            pending_.erase(0, lineEnd + 1);
+            return true;
+        }
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        pollfd ready{static_cast<int>(output_), POLLIN, 0};
+        int n = left.count() > 0 ? ::poll(&ready, 1, static_cast<int>(left.count())) : 0;
+        if (n < 0 && errno == EINTR) continue;
+        if (n == 0) {
+            error = "printed no whole line for " + std::to_string(timeoutMs / 1000) + " seconds";
+            return false;
+        }
+        char bytes[4096];
+        ssize_t got = n < 0 ? -1 : ::read(static_cast<int>(output_), bytes, sizeof bytes);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            error = got < 0 ? "failed: " + lastError() : "has ended";
+            return false;
+        }
+        pending_.append(bytes, static_cast<size_t>(got));
+    }
+}
+
+int ChildProcess::end() {
+    if (process_ == kNone) return -1;
+    closeDescriptor(input_);
+    pid_t pid = static_cast<pid_t>(process_);
+    int status = 0;
+    pid_t done = 0;
+    for (int waited = 0; (done = ::waitpid(pid, &status, WNOHANG)) == 0 && waited < 2000;
+         waited += 10) {
+        timespec pause{0, 10 * 1000 * 1000};
+        ::nanosleep(&pause, nullptr);
+    }
+    if (done == 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        status = -1;
+    }
+    closeDescriptor(output_);
+    process_ = kNone;
+    pending_.clear();
+    return done > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace zrt::host::os

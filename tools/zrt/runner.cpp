@@ -76,6 +76,8 @@ bool Runner::run(std::string_view line, bool echo) {
         if (e.column()) out_ << "column " << e.column() << ": ";
         out_ << e.what() << '\n';
         ok = false;
+    } catch (const ReportedFailure&) {
+        ok = false;
     } catch (const std::bad_alloc&) {
         out_ << "error: out of memory\n";
         ok = false;

@@ -22,4 +22,8 @@ private:
     uint32_t column_;
 };
 
+// A line that failed where its message has been printed already (by the second process of
+// ]other): it counts as not run, and nothing more is printed.
+class ReportedFailure : public std::exception {};
+
 }  // namespace zrt::host
