@@ -2,9 +2,10 @@
 // array (free-standing, or cut out of an array file), or a memory item.
 #include "arrayfile/arguments.h"
 #include "arrayfile/array_file.h"
-#include "arrayfile/fill.h"
+#include "arrayfile/copy.h"
 #include "arrayfile/item_flags.h"
 #include "arrayfile/objects.h"
+#include "arrayfile/values.h"
 #include "frame/args.h"
 #include "frame/result.h"
 #include "frame/root.h"
@@ -32,6 +33,24 @@ const APLArray* optionalItem(const APLArray* arg, uint32_t i) {
     return nullptr;
 }
 
+// A memory array cut out of an array file: its structure from the selection against the
+// file's (the given slack, ids unchecked: ids the file lacks are kept), and a memory item
+// "Data" holding the file's "Data" values for the cells both have, zeros elsewhere. A file
+// without an item "Data" gives the array no item.
+Code cutFromFile(MemoryArrayObject& memory, ArrayFileObject& file, const APLArray* selection,
+                 uint32_t slack) {
+    if (Code c = BuildFromSelection(selection, &file.structure, memory.structure, slack, false))
+        return c;
+    ItemObject* source = ChildItemNamed(&file, "Data");
+    if (!source) return kOk;
+    if (!HasCells(source->flags)) return kFileError;  // only a damaged file has such a "Data"
+    ItemObject* data = MakeItem(&memory, "Data", CellKindOf(source->flags) | kInMemory);
+    if (Code c = AllocateBuffer(*data, memory.structure.cells)) return c;
+    Structure common;
+    if (Code c = Intersect(memory.structure, file.structure, common, 0)) return c;
+    return CopyCells(&common, *data, &common, *source);
+}
+
 Code newArrayFile(ArrayFileObject& file, const APLArray* arg, uint32_t slack) {
     int32_t open;
     std::string path;
@@ -51,7 +70,7 @@ Code newArrayFile(ArrayFileObject& file, const APLArray* arg, uint32_t slack) {
 Code newMemoryArray(MemoryArrayObject& memory, const APLArray* arg, uint32_t slack) {
     const APLArray* selection = optionalItem(arg, 2);
     if (memory.parent->kind == kArrayFileKind)
-        return CutFromFile(memory, *as<ArrayFileObject>(memory.parent), selection, slack);
+        return cutFromFile(memory, *as<ArrayFileObject>(memory.parent), selection, slack);
     return BuildFromSelection(selection, nullptr, memory.structure, slack, false);
 }
 
@@ -64,7 +83,7 @@ Code newMemoryItem(ItemObject& item, const APLArray* arg) {
     item.flags = (f & ~kResidencyMask) | kInMemory;
     auto* memory = as<MemoryArrayObject>(FindAncestor(&item, kMemoryArrayKind));
     if (Code c = AllocateBuffer(item, memory->structure.cells)) return c;
-    if (const APLArray* values = optionalItem(arg, 3)) return StoreInitialValues(item, values);
+    if (const APLArray* values = optionalItem(arg, 3)) return WriteValues(item, nullptr, values);
     return kOk;
 }
 

@@ -89,21 +89,6 @@ APLArray* EmptyVector() {
     return AllocArray(kBool, 1, &zero);
 }
 
-bool TypeAccepts(const APLArray* a, uint32_t wanted) {
-    switch (SQTypeOf(a)) {
-    case kSqBool: return wanted >= kSqBool && wanted <= kSqComplex;
-    case kSqInt8: return wanted >= kSqInt8 && wanted <= kSqComplex;
-    case kSqInt16: return wanted >= kSqInt16 && wanted <= kSqComplex;
-    case kSqInt32: case kSqApvInt: return wanted >= kSqInt32 && wanted <= kSqComplex;
-    case kSqDouble: case kSqApvDouble: return wanted == kSqDouble || wanted == kSqComplex;
-    case kSqComplex: return wanted == kSqComplex;
-    case kSqChar: return wanted >= kSqChar && wanted <= kSqChar32;
-    case kSqChar16: return wanted == kSqChar16 || wanted == kSqChar32;
-    case kSqChar32: return wanted == kSqChar32;
-    default: return false;
-    }
-}
-
 APLArray* allocVector(uint32_t type, uint32_t length) { return AllocArray(type, 1, &length); }
 APLArray* allocScalar(uint32_t type) { return AllocArray(type, 0, nullptr); }
 

@@ -39,7 +39,6 @@ int FreeArray(APLArray* a);
 uint32_t ElementCount(const APLArray* a);
 uint8_t* ArrayData(APLArray* a);
 APLArray* EmptyVector();
-bool TypeAccepts(const APLArray* a, uint32_t wantedSqType);
 
 uint32_t SQTypeOfAPLType(uint32_t aplType);
 uint32_t APLTypeOfSQType(uint32_t sqType);

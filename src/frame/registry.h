@@ -69,8 +69,6 @@ NamedObject* FindAncestor(NamedObject* object, uint32_t kind);
 
 // Calls f(child) for each child in creation order until a call returns non-zero; returns that.
 uint32_t ForEachChild(NamedObject* object, const std::function<uint32_t(NamedObject*)>& f);
-NamedObject* FirstChild(NamedObject* object);
-NamedObject* ParentOf(NamedObject* object);
 
 // Appends a child without the registry's name checks (the items an array file brings along).
 NamedObject* AdoptChild(NamedObject* parent, std::unique_ptr<NamedObject> child);

@@ -95,9 +95,7 @@ bool CharsetName::sameAs(const CharsetName& other) const {
 }
 
 void SetTranslationFile(const std::string& path) { translationFile() = path; }
-const std::string& TranslationFile() { return translationFile(); }
 const CharsetName& DyalogCharset() { return dyalogName(); }
-const CharsetName& HostCharset() { return hostName(); }
 
 void ReadCharsetNames(CharsetName& dyalog, CharsetName& host) {
     char value[kValueSize];
