@@ -35,16 +35,16 @@ std::vector<uint8_t> randomBytes(size_t n) {
 
 // A 100 MB double vector, and a nested vector of 100 000 strings of 5 to 12 characters.
 ArrayPtr doubleArray() {
-    ArrayPtr a(allocVector(kDouble, 100u << 20 >> 3));
+    ArrayPtr a(AllocVector(kDouble, 100u << 20 >> 3));
     for (uint32_t k = 0; k < cellCount(a.get()); ++k) setDoubleAt(dataOf(a.get()), k, k * 0.5);
     return a;
 }
 
 ArrayPtr stringArray() {
-    ArrayPtr a(allocVector(kNested, 100000));
+    ArrayPtr a(AllocVector(kNested, 100000));
     for (uint32_t k = 0; k < 100000; ++k) {
         std::string s = "item" + std::to_string(k * 7919u % 100000000u);
-        APLArray* item = allocVector(kChar, static_cast<uint32_t>(s.size()));
+        APLArray* item = AllocVector(kChar, static_cast<uint32_t>(s.size()));
         std::memcpy(dataOf(item), s.data(), s.size());
         setSlot(a.get(), k, item);
     }
@@ -57,7 +57,7 @@ const APLArray* testArray(int which) {
 }
 
 APLArray* nameOf(const char* name) {
-    static ArrayPtr names[2] = {ArrayPtr(allocVector(kChar, 8)), ArrayPtr(allocVector(kChar, 8))};
+    static ArrayPtr names[2] = {ArrayPtr(AllocVector(kChar, 8)), ArrayPtr(AllocVector(kChar, 8))};
     ArrayPtr& n = names[name[0] == 'p'];
     std::memcpy(dataOf(n.get()), name, 8);
     return n.get();
@@ -65,7 +65,7 @@ APLArray* nameOf(const char* name) {
 
 uint64_t encodedSize(const APLArray* a) {
     uint64_t size = 0;
-    SCARSize(a, size);
+    ScarSize(a, size);
     return size + 8 + 24;
 }
 

@@ -40,7 +40,7 @@ std::string makeCsv() {
 }
 
 zrt::ArrayPtr intItem(int32_t v) {
-    zrt::ArrayPtr a(zrt::allocScalar(zrt::kInt32));
+    zrt::ArrayPtr a(zrt::AllocScalar(zrt::kInt32));
     zrt::SetItemInt(a.get(), 0, v);
     return a;
 }
@@ -50,7 +50,7 @@ void BM_DllSep(benchmark::State& state) {
     platform::ClassicHandle handle = platform::classicOpen(path, platform::kOfRead);
     auto block = static_cast<int32_t>(state.range(0));
 
-    zrt::ArrayPtr arg(zrt::allocVector(zrt::kNested, 4));
+    zrt::ArrayPtr arg(zrt::AllocVector(zrt::kNested, 4));
     uint32_t two = 2, three = 3;
     zrt::ArrayPtr marks(zrt::AllocArray(zrt::kChar, 1, &two));
     std::memcpy(zrt::dataOf(marks.get()), "\",", 2);

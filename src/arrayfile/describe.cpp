@@ -20,13 +20,13 @@ namespace {
 
 ArrayPtr text(const std::string& s) {
     uint32_t n = static_cast<uint32_t>(s.size());
-    ArrayPtr a(allocVector(kChar, n));
+    ArrayPtr a(AllocVector(kChar, n));
     if (a) SetItemString(a.get(), 0, s.data(), n);  // host characters to the interpreter's
     return a;
 }
 
 ArrayPtr integer(uint32_t value) {
-    ArrayPtr a(allocScalar(kInt32));
+    ArrayPtr a(AllocScalar(kInt32));
     if (a) SetItemInt(a.get(), 0, static_cast<int32_t>(value));
     return a;
 }
@@ -34,7 +34,7 @@ ArrayPtr integer(uint32_t value) {
 ArrayPtr vectorOf(std::vector<ArrayPtr> items) {
     for (const ArrayPtr& item : items)
         if (!item) return nullptr;
-    ArrayPtr v(allocVector(kNested, static_cast<uint32_t>(items.size())));
+    ArrayPtr v(AllocVector(kNested, static_cast<uint32_t>(items.size())));
     if (!v) return nullptr;
     for (uint32_t k = 0; k < items.size(); ++k) setSlot(v.get(), k, items[k].release());
     return v;

@@ -57,8 +57,7 @@ Result fromTriples(const APLArray* triples, Convert convert) {
             if (Code c = GetItemInt(triples, 3 * k + j, t[j])) return c;
         int64_t exact = convert(t[0], t[1], t[2]);
         if (exact < INT32_MIN || exact > INT32_MAX) return kRange;
-        auto day = static_cast<int32_t>(exact);
-        std::memcpy(dataOf(out.get()) + 4 * uint64_t(k), &day, 4);
+        setInt32At(dataOf(out.get()), k, static_cast<int32_t>(exact));
     }
     return out;
 }

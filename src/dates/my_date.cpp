@@ -42,7 +42,7 @@ Result formatDates(const Picture& picture, const APLArray* dates) {
     std::string text;
     for (uint32_t k = 0; k < n; ++k) {
         picture.print(FieldsOfValue(numberAt(dates, k)), text);
-        APLArray* item = allocVector(kChar, static_cast<uint32_t>(text.size()));
+        APLArray* item = AllocVector(kChar, static_cast<uint32_t>(text.size()));
         if (!item) return kNoMemory;
         std::memcpy(dataOf(item), text.data(), text.size());  // untranslated
         setSlot(out.get(), k, item);

@@ -2,7 +2,6 @@
 // any operand forms; B offers 1 cell (compared with every cell of A) or as many as A. Cells a
 // and b agree when |a - b| <= 1e-14 x |a|: the tolerance is relative to A alone. The answer is
 // (0, 1 or 0), or the code alone; operands of bits have no numbers to compare (10015).
-#include <cstring>
 
 #include "arrayfile/arguments.h"
 #include "arrayfile/operand.h"
@@ -42,8 +41,8 @@ Code runMatch(Operand& a, Operand& b, bool& same) {
 }
 
 ArrayPtr answer(int32_t flag) {
-    ArrayPtr v(allocVector(kInt32, 1));
-    if (v) std::memcpy(dataOf(v.get()), &flag, 4);
+    ArrayPtr v(AllocVector(kInt32, 1));
+    if (v) setInt32At(dataOf(v.get()), 0, flag);
     return v;
 }
 

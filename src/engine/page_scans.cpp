@@ -43,13 +43,9 @@ Code pageDimensionOf(const APLArray* arg, int32_t& p) {
 }
 
 ArrayPtr zeroIntegers(uint32_t n) {
-    ArrayPtr v(allocVector(kInt32, n));
+    ArrayPtr v(AllocVector(kInt32, n));
     if (v) std::memset(dataOf(v.get()), 0, size_t(n) * 4);
     return v;
-}
-
-void setInteger(APLArray* v, uint32_t i, int32_t value) {
-    std::memcpy(dataOf(v) + size_t(i) * 4, &value, 4);
 }
 
 Result flagNonZeroPages(const APLArray* arg) {
@@ -86,7 +82,7 @@ Result flagNonZeroPages(const APLArray* arg) {
         }
     });
     if (code) return code;
-    for (uint32_t i = 0; i < n; ++i) setInteger(flags.get(), i, f[i]);
+    for (uint32_t i = 0; i < n; ++i) setInt32At(dataOf(flags.get()), i, f[i]);
     return flags;
 }
 
@@ -118,7 +114,7 @@ Result findFirstNonZeroPage(const APLArray* arg) {
     if (at < steps)  // the step in row-major order: the last dimension varies fastest
         for (uint32_t j = rank; j-- > 0;) {
             const Dimension& d = a.selection->dims[j];
-            setInteger(ids.get(), j, d.ids[at % d.size]);
+            setInt32At(dataOf(ids.get()), j, d.ids[at % d.size]);
             at /= d.size;
         }
     return ids;

@@ -17,7 +17,7 @@ namespace zrt {
 inline void FreeBuiltTree(APLArray* a) {
     if (!a) return;
     if (typeOf(a) == kNested)
-        for (uint32_t k = 0, n = ElementCount(a); k < n; ++k) FreeBuiltTree(slotAt(a, k));
+        for (uint32_t k = 0, n = storedCount(a); k < n; ++k) FreeBuiltTree(slotAt(a, k));
     std::free(a);
 }
 

@@ -86,7 +86,7 @@ Code writeContent(platform::File& file, const APLArray* data, const ScarPlan& pl
     uint8_t fields[10] = {'0', version == 0 ? uint8_t('0') : uint8_t('1')};
     if (Code c = RetryHWrite(file, fields, version == 0 ? 2 : 10)) return c;
     FileSink sink(file);
-    WriteSCAR(data, plan, sink);
+    WriteScar(data, plan, sink);
     if (Code c = sink.finish()) return c;
     if (version == 0) return kOk;
     store32le(fields + 2, sink.crc());
@@ -102,7 +102,7 @@ Code writeScarFile(const APLArray* name, const APLArray* data) {
     std::string target;
     if (!hostName(name, 1, target)) return kBadType;
     ScarPlan plan;
-    if (Code c = PlanSCAR(data, plan)) return c;
+    if (Code c = PlanScar(data, plan)) return c;
     std::string temporary;
     if (Code c = TemporaryScarName(target, temporary)) return c;
 
@@ -195,8 +195,8 @@ Code decodeScar(ByteSpan scar, TreePtr& out) {
     const uint8_t* table;
     if (Code c = translationFor(scar.data, table)) return c;
     std::unique_ptr<uint8_t[]> decoded;
-    if (Code c = XSCARDecode(scar, 'L', table, decodeLimit(), decoded)) return c;
-    return SCARToAPL(scar, kScarHeaderSize, out);
+    if (Code c = PrepareScar(scar, 'L', table, decodeLimit(), decoded)) return c;
+    return BuildFromScar(scar, kScarHeaderSize, out);
 }
 
 Code readScarFile(const APLArray* name, TreePtr& out) {

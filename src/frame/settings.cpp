@@ -1,6 +1,5 @@
 #include "frame/settings.h"
 
-#include <cctype>
 #include <cstring>
 #include <string>
 
@@ -8,6 +7,7 @@
 #include "frame/result.h"
 #include "frame/root.h"
 #include "frame/xlate.h"
+#include "platform/ascii_case.h"
 #include "platform/platform.h"
 
 namespace zrt {
@@ -35,15 +35,6 @@ std::string textSetting(const char* section, const char* key, const char* defaul
     char text[kSettingSize];
     ReadSetting(section, key, defaultValue, text, sizeof text, base);
     return text;
-}
-
-bool equalsIgnoringCase(const std::string& a, const char* b) {
-    if (a.size() != std::strlen(b)) return false;
-    for (size_t k = 0; k < a.size(); ++k)
-        if (std::toupper(static_cast<unsigned char>(a[k])) !=
-            std::toupper(static_cast<unsigned char>(b[k])))
-            return false;
-    return true;
 }
 
 // One hive: the key must open and the value be a string that fits.
@@ -120,7 +111,7 @@ Code ReadSettings(RootObject& root) {
     root.scarVersion = numberSetting("Main", "DLLScarVersion", "0", base) >= 1 ? 1 : 0;
     root.scarReadLimit = numberSetting("MEMORY", "ScarReadLimit",
                                        std::to_string(kDefaultScarReadLimit).c_str(), base);
-    root.changeList = equalsIgnoringCase(textSetting("MEMORY", "ChangeList", "YES", base), "YES");
+    root.changeList = platform::sameIgnoringCase(textSetting("MEMORY", "ChangeList", "YES", base), "YES");
     root.accessSize = numberSetting("MEMORY", "AccessSize", "4096", base);
 
     char locks[kSettingSize];

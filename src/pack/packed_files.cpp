@@ -143,8 +143,8 @@ std::unique_ptr<uint8_t[]> workingBlock() {
 // (text; numbers): the value both exports return. Numbers are 32-bit patterns, so a CRC of
 // 2^31 or more shows as a negative integer.
 Result textAndNumbers(const std::string& text, std::initializer_list<uint32_t> numbers) {
-    ArrayPtr pair(allocVector(kNested, 2));
-    ArrayPtr values(allocVector(kInt32, static_cast<uint32_t>(numbers.size())));
+    ArrayPtr pair(AllocVector(kNested, 2));
+    ArrayPtr values(AllocVector(kInt32, static_cast<uint32_t>(numbers.size())));
     if (!pair || !values) return kNoMemory;
     if (Code c = SetItemChars(pair.get(), 0, text.data(), static_cast<uint32_t>(text.size())))
         return c;

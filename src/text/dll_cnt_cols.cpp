@@ -46,9 +46,9 @@ Result countColumns(const APLArray* arg) {
         std::string_view rest = lines.complete.empty() ? lines.rest : afterLineFeed(lines.rest);
         most = std::max(most, CountFields(rest, marks[0], marks[1]));
     }
-    ArrayPtr out(allocVector(kInt32, 1));
+    ArrayPtr out(AllocVector(kInt32, 1));
     if (!out) return kNoMemory;
-    std::memcpy(dataOf(out.get()), &most, 4);
+    setInt32At(dataOf(out.get()), 0, most);
     return out;
 }
 

@@ -62,7 +62,7 @@ Code columnsOf(const APLArray* arg, std::vector<uint32_t>& columns) {
 }
 
 APLArray* fieldItem(std::string_view field) {
-    APLArray* item = allocVector(kChar, static_cast<uint32_t>(field.size()));
+    APLArray* item = AllocVector(kChar, static_cast<uint32_t>(field.size()));
     if (!item) return nullptr;
     if (!field.empty()) std::memcpy(dataOf(item), field.data(), field.size());
     TranslateToAPL(dataOf(item), static_cast<uint32_t>(field.size()));

@@ -5,7 +5,6 @@
 // columns that skips pads, so only rows of equal hash are compared character by character.
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <unordered_map>
 #include <vector>
 
@@ -63,17 +62,15 @@ public:
     RowNumbers(const CharMatrix& a, uint32_t rows)
         : notFound_(int64_t(a.rows) + 1),
           type_(notFound_ > INT32_MAX ? kDouble : kInt32),
-          array_(allocVector(type_, rows)) {}
+          array_(AllocVector(type_, rows)) {}
     bool ok() const { return array_ != nullptr; }
     int64_t notFound() const { return notFound_; }
     void set(uint32_t r, int64_t number) {
         uint8_t* d = dataOf(array_.get());
-        if (type_ == kInt32) {
-            int32_t n = static_cast<int32_t>(number);
-            std::memcpy(d + 4 * uint64_t(r), &n, 4);
-        } else {
+        if (type_ == kInt32)
+            setInt32At(d, r, static_cast<int32_t>(number));
+        else
             setDoubleAt(d, r, static_cast<double>(number));
-        }
     }
     ArrayPtr take() { return std::move(array_); }
 

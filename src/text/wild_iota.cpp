@@ -44,8 +44,7 @@ Result lookUp(const std::vector<std::string_view>& patterns, const APLArray* str
     for (size_t k = 0; k < texts.size(); ++k) {
         size_t p = 0;
         while (p < patterns.size() && !matches(patterns[p], texts[k], w)) ++p;
-        auto index = static_cast<int32_t>(p);
-        std::memcpy(dataOf(out.get()) + 4 * uint64_t(k), &index, 4);
+        setInt32At(dataOf(out.get()), k, static_cast<int32_t>(p));
     }
     return out;
 }
