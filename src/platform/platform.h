@@ -155,7 +155,6 @@ private:
     uint64_t size_ = 0;
     uint8_t* base_ = nullptr;  // where the view begins (data_ less the alignment of a part)
     uint64_t length_ = 0;
-    intptr_t extra_ = -1;  // the mapping object on Windows
 };
 
 // Tells the system that a large block of memory is best backed by large pages, so that

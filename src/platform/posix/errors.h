@@ -1,6 +1,7 @@
 // errno to Windows system error numbers: the one mapping of the POSIX platform layer.
 #pragma once
 
+#include <cerrno>
 #include <string>
 
 #include "platform/platform.h"
@@ -16,5 +17,14 @@ SysError pathErrorOf(int error, const std::string& path);
 
 // errno as it stands now.
 SysError lastSysError();
+
+// Calls a system call again while a signal interrupts it (-1 with EINTR); its result.
+template <class Call>
+auto retryOnInterrupt(Call call) {
+    for (;;) {
+        auto result = call();
+        if (result >= 0 || errno != EINTR) return result;
+    }
+}
 
 }  // namespace platform::posix
