@@ -9,6 +9,8 @@
 #include "frame/args.h"
 #include "frame/result.h"
 #include "frame/root.h"
+#include "frame/settings.h"
+#include "platform/ascii_case.h"
 #include "zrt32.h"
 
 namespace zrt {
@@ -98,7 +100,7 @@ Code newObject(const APLArray* arg) {
     if (Code c = LocateObject(name.c_str(), k, object, [k] { return MakeRecord(k); })) return c;
     NewObjectGuard made(object);
     if (!parentSuits(k, object->parent)) return kBadParent;
-    uint32_t slack = CurrentRoot()->slack;
+    uint32_t slack = CurrentRoot()->arrays->slack;
     Code code = k == kArrayFileKind    ? newArrayFile(*as<ArrayFileObject>(object), arg, slack)
                 : k == kMemoryArrayKind ? newMemoryArray(*as<MemoryArrayObject>(object), arg, slack)
                                         : newMemoryItem(*as<ItemObject>(object), arg);
@@ -107,6 +109,15 @@ Code newObject(const APLArray* arg) {
 }
 
 }  // namespace
+
+void ReadArraySettings(RootObject& root) {
+    ArraySettings& settings = root.arrays.get();
+    const char* base = root.registryBase.c_str();
+    settings.slack = NumberSetting("MEMORY", "Slack", "100", base);
+    settings.changeList =
+        platform::sameIgnoringCase(TextSetting("MEMORY", "ChangeList", "YES", base), "YES");
+    settings.accessSize = NumberSetting("MEMORY", "AccessSize", "4096", base);
+}
 
 }  // namespace zrt
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <new>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "frame/log.h"
 #include "frame/result.h"
 #include "frame/root.h"
+#include "frame/settings.h"
 #include "pack/crc32.h"
 
 namespace zrt {
@@ -114,7 +116,7 @@ Code writeScarFile(const APLArray* name, const APLArray* data) {
         if (logging(3)) LogPrintf("FileWrite: CreateFile %u name %s", e, temporary.c_str());
         return kFileError;
     }
-    Code code = writeContent(file, data, plan, as<RootObject>(root)->scarVersion);
+    Code code = writeContent(file, data, plan, as<RootObject>(root)->scar->version);
     if (file.close() != platform::kOk && code == kOk) code = kFileError;
     if (code != kOk) return code;
 
@@ -176,7 +178,7 @@ bool copyWithCrc(const uint8_t* from, uint8_t* into, size_t n, uint32_t& crc) {
 // The bytes that the arrays of one decoded file may take together.
 uint64_t decodeLimit() {
     RootObject* root = CurrentRoot();
-    return uint64_t(root ? root->scarReadLimit : kDefaultScarReadLimit) << 20;
+    return uint64_t(root ? root->scar->readLimit : kDefaultScarReadLimit) << 20;
 }
 
 // The table from the file's character set to the interpreter's; none before Init.
@@ -242,6 +244,14 @@ Code readScarFile(const APLArray* name, TreePtr& out) {
 }
 
 }  // namespace
+
+void ReadScarSettings(RootObject& root) {
+    ScarSettings& settings = root.scar.get();
+    const char* base = root.registryBase.c_str();
+    settings.version = NumberSetting("Main", "DLLScarVersion", "0", base) >= 1 ? 1 : 0;
+    settings.readLimit = NumberSetting("MEMORY", "ScarReadLimit",
+                                       std::to_string(kDefaultScarReadLimit).c_str(), base);
+}
 
 Code TemporaryScarName(const std::string& target, std::string& out) {
     const size_t dot = target.rfind('.');

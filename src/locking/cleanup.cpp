@@ -47,7 +47,7 @@ Code cutAfter(platform::File& file, int64_t lastKept) {
 
 Code CleanupFiles(RootObject& root, FreedSlot& freed) {
     if (LogEnabled(0, kLogLocking, 5)) LogMessage("CleanupFiles");
-    LockingState& locking = root.locking;
+    LockingState& locking = root.locking.get();
     platform::File& users = locking.usersFile;
     const uint64_t wanted = uint64_t(locking.maxUsers) * kUserRecordSize;
     uint64_t size = 0;
@@ -86,7 +86,7 @@ Code CleanupFiles(RootObject& root, FreedSlot& freed) {
 }
 
 void CleanupLocks(RootObject& root, const std::vector<bool>& dead) {
-    const uint32_t maxUsers = root.locking.maxUsers;
+    const uint32_t maxUsers = root.locking->maxUsers;
     auto keep = [&](const LockEntry& r) { return r.owner < maxUsers && !dead[r.owner]; };
     for (uint32_t n = 0; n < LockFileCount(root); ++n) {
         platform::File file;
@@ -95,12 +95,12 @@ void CleanupLocks(RootObject& root, const std::vector<bool>& dead) {
         int64_t lastKept = -1;
         Code code = clearRecords(file, keep, scannedAll, lastKept);
         if (code == kOk && scannedAll) code = cutAfter(file, lastKept);
-        if (CloseLockFile(file, root.retryLock, code) != kOk) return;
+        if (CloseLockFile(file, root.locking->retryLock, code) != kOk) return;
     }
 }
 
 Code LogOutReleaseLocks(RootObject& root, int32_t slot, bool forced) {
-    LockingState& locking = root.locking;
+    LockingState& locking = root.locking.get();
     if (!locking.usersFile.isOpen()) return kShortRead;
     UserBytes record;
     if (Code c = ReadRecordLocked(locking.usersFile, slot, kUserRecordSize, record.data()))
@@ -132,7 +132,8 @@ Code LogOutReleaseLocks(RootObject& root, int32_t slot, bool forced) {
         if (code != kOk) break;
         bool scannedAll = false;
         int64_t lastKept = -1;
-        code = CloseLockFile(file, root.retryLock, clearRecords(file, keep, scannedAll, lastKept));
+        code = CloseLockFile(file, root.locking->retryLock,
+                             clearRecords(file, keep, scannedAll, lastKept));
     }
     if (claim.isOpen()) ReleaseClaim(slot, root, claim);
     else platform::deleteFile(UserFileName(root, slot));

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "frame/log.h"
 #include "frame/result.h"
@@ -13,6 +14,7 @@
 #include "locking/formats.h"
 #include "locking/liveness.h"
 #include "locking/lock_codes.h"
+#include "locking/lock_file.h"
 #include "locking/record_io.h"
 #include "locking/users_file.h"
 #include "platform/platform.h"
@@ -23,15 +25,17 @@ namespace {
 
 constexpr uint32_t kIniValueSize = 4096;
 
-std::string iniValue(const RootObject& root, const char* key, const char* defaultValue) {
-    char value[kIniValueSize];
-    platform::profileString("Main", key, defaultValue, value, sizeof value, root.iniPath.c_str());
-    return value;
+// A key of section Main of the initialisation file, cut to size - 1 characters.
+std::string iniValue(const RootObject& root, const char* key, const char* defaultValue,
+                     uint32_t size = kIniValueSize) {
+    std::vector<char> value(size);
+    platform::profileString("Main", key, defaultValue, value.data(), size, root.iniPath.c_str());
+    return value.data();
 }
 
 // The settings of a login, read afresh at every LogIn.
 void readLoginSettings(RootObject& root, std::string& usersPath) {
-    LockingState& locking = root.locking;
+    LockingState& locking = root.locking.get();
     locking.maxUsers = ParseSettingNumber(iniValue(root, "MaxUsers", "1").c_str());
     std::string multiple = iniValue(root, "UseMultipleLocks", "No");
     locking.useMultipleLocks =
@@ -50,7 +54,7 @@ void logStep(const char* step, int32_t value) {
 // reason is tried again a few times (so a MaxUsers that differs from the others' is reported
 // only after them).
 Code openUsersFile(RootObject& root, const std::string& usersPath) {
-    LockingState& locking = root.locking;
+    LockingState& locking = root.locking.get();
     if (locking.usersFile.isOpen()) {
         if (LogEnabled(0, kLogLocking, 5)) LogMessage("Users file already opened");
         return kOk;
@@ -93,7 +97,7 @@ Code takeSlot(RootObject& root, int32_t& slot) {
 }
 
 Code logIn(RootObject& root, const char* userName, uint32_t key, int32_t& userNumber) {
-    LockingState& locking = root.locking;
+    LockingState& locking = root.locking.get();
     std::string usersPath;
     readLoginSettings(root, usersPath);
     // A per-user file held from an earlier login stays held: that slot stays alive.
@@ -144,7 +148,7 @@ Code logIn(RootObject& root, const char* userName, uint32_t key, int32_t& userNu
 Code releaseAndLogOut(RootObject& root, int32_t slot) {
     Code code = LogOutReleaseLocks(root, slot, true);
     logStep("LogOutReleaseLocks", int32_t(code));
-    LockingState& locking = root.locking;
+    LockingState& locking = root.locking.get();
     CloseUserFile(locking.usersFile);
     if (locking.userFile.isOpen()) {
         locking.userFile.close();
@@ -154,6 +158,13 @@ Code releaseAndLogOut(RootObject& root, int32_t slot) {
 }
 
 }  // namespace
+
+void ReadLockingSettings(RootObject& root) {
+    LockingState& locking = root.locking.get();
+    locking.retryLock = NumberSetting("Main", "DLLRetryLock", "3", root.registryBase.c_str());
+    if (locking.retryLock == 0) locking.retryLock = 1;
+    locking.locksFile = iniValue(root, "Locks", "locks.log", kSettingSize);
+}
 }  // namespace zrt
 
 // LogIn: gives the calling process a user slot. userNumber receives the slot; -1 on failure,

@@ -49,8 +49,8 @@ void putName(char* out, const std::string& name) {
 // explained by that: the login is lost.
 Code explainedFailure(RootObject& root, Code code) {
     bool alive = true;
-    if (code != kOk && root.locking.userFile.isOpen() &&
-        isLocked(root.locking.ownSlot, root, alive) == kLoginLost)
+    if (code != kOk && root.locking->userFile.isOpen() &&
+        isLocked(root.locking->ownSlot, root, alive) == kLoginLost)
         return kLoginLost;
     return code;
 }
@@ -93,7 +93,7 @@ Code tryLock(RootObject& root, platform::File& file, const std::vector<LockEntry
     if (uint32_t(holder) != call.request.owner && isLocked(holder, root, alive) != kOk)
         alive = true;
     UserBytes theirs;
-    if (Code c = ReadRecordLocked(root.locking.usersFile, holder, kUserRecordSize, theirs.data()))
+    if (Code c = ReadRecordLocked(root.locking->usersFile, holder, kUserRecordSize, theirs.data()))
         return c;
     UserEntry user = DecodeUser(theirs.data());
     if (!alive) {
@@ -110,7 +110,7 @@ Code tryLock(RootObject& root, platform::File& file, const std::vector<LockEntry
 }
 
 Code lockNLD(RootObject& root, LockCall& call) {
-    LockingState& locking = root.locking;
+    LockingState& locking = root.locking.get();
     // Without a login there is no users file to find oneself in: no lock file is touched.
     if (!locking.usersFile.isOpen()) return kNotLoggedIn;
     call.fileNo = locking.useMultipleLocks
@@ -147,7 +147,7 @@ Code lockNLD(RootObject& root, LockCall& call) {
         int32_t holder = -1;
         code = tryLock(root, file, records, own, call, state, holder);
         if (state == Holder::None) break;
-        CloseLockFile(file, root.retryLock, kOk);
+        CloseLockFile(file, root.locking->retryLock, kOk);
         bool again = std::find(cleared.begin(), cleared.end(), holder) != cleared.end();
         if ((state == Holder::Passing || again) && !patience.wait()) return kLockFileOpen;
         if (state == Holder::Dead) {
@@ -161,12 +161,12 @@ Code lockNLD(RootObject& root, LockCall& call) {
         if (Code c = OpenLockFile(path, file, root)) return c;
         code = readLocks(file, records);
     }
-    return CloseLockFile(file, root.retryLock, code);
+    return CloseLockFile(file, root.locking->retryLock, code);
 }
 
 Code releaseNLD(RootObject& root, int32_t handle) {
     int64_t fileNo = 0, index = int64_t(handle) - 1;
-    if (root.locking.useMultipleLocks) {
+    if (root.locking->useMultipleLocks) {
         fileNo = handle / int32_t(kHandleFileStep);
         index = handle % int32_t(kHandleFileStep) - 1;
     }
@@ -183,7 +183,7 @@ Code releaseNLD(RootObject& root, int32_t handle) {
         const LockBytes free = EncodeLock(ClearLockRecord());
         code = WriteRecord(file, at, kLockRecordSize, free.data());
     }
-    return CloseLockFile(file, root.retryLock, code);
+    return CloseLockFile(file, root.locking->retryLock, code);
 }
 
 }  // namespace
