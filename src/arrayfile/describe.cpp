@@ -7,6 +7,7 @@
 #include "arrayfile/objects.h"
 #include "arrayfile/version_text.h"
 #include "frame/args.h"
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "frame/root.h"
 #include "zrt32.h"
@@ -88,7 +89,9 @@ ArrayPtr detailedTree(NamedObject& o, uint32_t depth) {
     return vectorOf(ownDescription(o), childrenOf(std::move(children)));
 }
 
-Result describeObject(const APLArray* arg) {
+}  // namespace
+
+Result body::Describe(const APLArray* arg) {
     std::string name;
     if (Code c = NameOf(arg, 0, name)) return c;
     NamedObject* object;
@@ -99,10 +102,4 @@ Result describeObject(const APLArray* arg) {
     return detailedTree(*object, static_cast<uint32_t>(depth));
 }
 
-}  // namespace
-
 }  // namespace zrt
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API Describe(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::describeObject(arg); });
-}

@@ -7,6 +7,7 @@
 #include "arrayfile/objects.h"
 #include "arrayfile/values.h"
 #include "frame/args.h"
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "frame/root.h"
 #include "frame/settings.h"
@@ -89,7 +90,9 @@ Code newMemoryItem(ItemObject& item, const APLArray* arg) {
     return kOk;
 }
 
-Code newObject(const APLArray* arg) {
+}  // namespace
+
+Result body::New(const APLArray* arg) {
     std::string name;
     if (Code c = NameOf(arg, 0, name)) return c;
     int32_t kind;
@@ -108,8 +111,6 @@ Code newObject(const APLArray* arg) {
     return code;
 }
 
-}  // namespace
-
 void ReadArraySettings(RootObject& root) {
     ArraySettings& settings = root.arrays.get();
     const char* base = root.registryBase.c_str();
@@ -120,7 +121,3 @@ void ReadArraySettings(RootObject& root) {
 }
 
 }  // namespace zrt
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API New(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::newObject(arg); });
-}

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "dates/calendar.h"
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "zrt32.h"
 
@@ -64,36 +65,26 @@ Result fromTriples(const APLArray* triples, Convert convert) {
 
 }  // namespace
 
-}  // namespace zrt
-
-using zrt::Result;
-
 // DateToYMD: day numbers to (year, month, day).
-extern "C" ZRT_PUBLIC APLArray* ZRT_API DateToYMD(APLArray* arg) {
-    return zrt::guarded([&]() -> Result {
-        return zrt::toTriples(arg, [](int32_t day) {
-            zrt::YearMonthDay d = zrt::YmdOfDay(day);
-            return zrt::Triple{d.year, d.month, d.day};
-        });
+Result body::DateToYMD(const APLArray* arg) {
+    return toTriples(arg, [](int32_t day) {
+        YearMonthDay d = YmdOfDay(day);
+        return Triple{d.year, d.month, d.day};
     });
 }
 
 // DateToYWD: day numbers to (ISO year, week, weekday).
-extern "C" ZRT_PUBLIC APLArray* ZRT_API DateToYWD(APLArray* arg) {
-    return zrt::guarded([&]() -> Result {
-        return zrt::toTriples(arg, [](int32_t day) {
-            zrt::YearWeekDay d = zrt::YwdOfDay(day);
-            return zrt::Triple{d.year, d.week, d.weekday};
-        });
+Result body::DateToYWD(const APLArray* arg) {
+    return toTriples(arg, [](int32_t day) {
+        YearWeekDay d = YwdOfDay(day);
+        return Triple{d.year, d.week, d.weekday};
     });
 }
 
 // DateFromYMD: (year, month, day) along the last axis to day numbers.
-extern "C" ZRT_PUBLIC APLArray* ZRT_API DateFromYMD(APLArray* arg) {
-    return zrt::guarded([&]() -> Result { return zrt::fromTriples(arg, zrt::DayOfYmd); });
-}
+Result body::DateFromYMD(const APLArray* arg) { return fromTriples(arg, DayOfYmd); }
 
 // DateFromYWD: (ISO year, week, weekday) along the last axis to day numbers.
-extern "C" ZRT_PUBLIC APLArray* ZRT_API DateFromYWD(APLArray* arg) {
-    return zrt::guarded([&]() -> Result { return zrt::fromTriples(arg, zrt::DayOfYwd); });
-}
+Result body::DateFromYWD(const APLArray* arg) { return fromTriples(arg, DayOfYwd); }
+
+}  // namespace zrt

@@ -8,6 +8,7 @@
 #include "engine/tolerance.h"
 #include "engine/walk_scope.h"
 #include "frame/args.h"
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "zrt32.h"
 
@@ -46,7 +47,9 @@ ArrayPtr answer(int32_t flag) {
     return v;
 }
 
-Result match(const APLArray* arg) {
+}  // namespace
+
+Result body::Match(const APLArray* arg) {
     if (ArgumentCount(arg) != 2) return kBadType;
     bool same = false;
     {
@@ -59,10 +62,4 @@ Result match(const APLArray* arg) {
     return answer(same ? 1 : 0);
 }
 
-}  // namespace
-
 }  // namespace zrt
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API Match(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::match(arg); });
-}

@@ -10,12 +10,13 @@
 #include <cstring>
 #include <vector>
 
-#include "arrayfile/operand.h"
 #include "arrayfile/arguments.h"
+#include "arrayfile/operand.h"
 #include "arrayfile/walk.h"
 #include "engine/tolerance.h"
 #include "engine/walk_scope.h"
 #include "frame/args.h"
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "zrt32.h"
 
@@ -48,7 +49,9 @@ ArrayPtr zeroIntegers(uint32_t n) {
     return v;
 }
 
-Result flagNonZeroPages(const APLArray* arg) {
+}  // namespace
+
+Result body::FlagNonZeroPages(const APLArray* arg) {
     Operand a;
     if (Code c = pagedOperand(arg, a)) return c;
     int32_t p = 0;
@@ -86,7 +89,7 @@ Result flagNonZeroPages(const APLArray* arg) {
     return flags;
 }
 
-Result findFirstNonZeroPage(const APLArray* arg) {
+Result body::FindFirstNonZeroPage(const APLArray* arg) {
     Operand a;
     if (Code c = pagedOperand(arg, a)) return c;
     int32_t p = 0;
@@ -120,14 +123,4 @@ Result findFirstNonZeroPage(const APLArray* arg) {
     return ids;
 }
 
-}  // namespace
-
 }  // namespace zrt
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API FlagNonZeroPages(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::flagNonZeroPages(arg); });
-}
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API FindFirstNonZeroPage(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::findFirstNonZeroPage(arg); });
-}

@@ -10,6 +10,7 @@
 
 #include "fastpath/byte_order.h"
 #include "fastpath/scar.h"
+#include "frame/export_bodies.h"
 #include "frame/log.h"
 #include "frame/result.h"
 #include "frame/root.h"
@@ -277,19 +278,16 @@ Code RetryHWrite(platform::File& file, const void* bytes, uint32_t count) {
     return kShortWrite;
 }
 
-}  // namespace zrt
-
 // FileWrite: stores any array in a SCAR file under the name given.
-extern "C" ZRT_PUBLIC APLArray* ZRT_API FileWrite(APLArray* name, APLArray* data) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::writeScarFile(name, data); });
+Result body::FileWrite(const APLArray* name, const APLArray* data) {
+    return writeScarFile(name, data);
 }
 
 // FileRead: the array stored in a SCAR file.
-extern "C" ZRT_PUBLIC APLArray* ZRT_API FileRead(APLArray* name) {
-    using namespace zrt;
-    return guarded([&]() -> Result {
-        TreePtr tree;
-        if (Code c = readScarFile(name, tree)) return c;
-        return ArrayPtr(tree.release());
-    });
+Result body::FileRead(const APLArray* name) {
+    TreePtr tree;
+    if (Code c = readScarFile(name, tree)) return c;
+    return ArrayPtr(tree.release());
 }
+
+}  // namespace zrt

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "text/text_args.h"
 #include "zrt32.h"
@@ -123,19 +124,16 @@ Result findRows(const CharMatrix& a, const CharMatrix& b, uint8_t pad) {
 
 }  // namespace
 
-}  // namespace zrt
-
 // RowFind: (A; B; pad) → for each row of B the first row of A that holds it, counting from 1,
 // or 1 + the number of rows of A.
-extern "C" ZRT_PUBLIC APLArray* ZRT_API RowFind(APLArray* arg) {
-    using namespace zrt;
-    return guarded([&]() -> Result {
-        if (!IsNestedVector(arg, 3)) return kBadType;
-        const APLArray* pad = slotAt(arg, 2);
-        if (typeOf(pad) != kChar || cellCount(pad) != 1) return kBadType;
-        CharMatrix a, b;
-        if (Code c = matrixOf(arg, 0, a)) return c;
-        if (Code c = matrixOf(arg, 1, b)) return c;
-        return findRows(a, b, dataOf(pad)[0]);
-    });
+Result body::RowFind(const APLArray* arg) {
+    if (!IsNestedVector(arg, 3)) return kBadType;
+    const APLArray* pad = slotAt(arg, 2);
+    if (typeOf(pad) != kChar || cellCount(pad) != 1) return kBadType;
+    CharMatrix a, b;
+    if (Code c = matrixOf(arg, 0, a)) return c;
+    if (Code c = matrixOf(arg, 1, b)) return c;
+    return findRows(a, b, dataOf(pad)[0]);
 }
+
+}  // namespace zrt
