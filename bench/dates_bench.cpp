@@ -15,7 +15,7 @@ constexpr uint32_t kDates = 1000000;
 zrt::ArrayPtr dayNumbers() {
     zrt::ArrayPtr days(zrt::AllocVector(zrt::kInt32, kDates));
     for (uint32_t k = 0; k < kDates; ++k)
-        zrt::SetItemInt(days.get(), k, 32872 + static_cast<int32_t>(k % 40000));
+        (void)zrt::SetItemInt(days.get(), k, 32872 + static_cast<int32_t>(k % 40000));
     return days;
 }
 
@@ -23,7 +23,7 @@ zrt::ArrayPtr dayNumbers() {
 zrt::ArrayPtr myDateArgument(zrt::ArrayPtr format) {
     zrt::ArrayPtr dates(zrt::AllocVector(zrt::kDouble, kDates));
     for (uint32_t k = 0; k < kDates; ++k)
-        zrt::SetItemDouble(dates.get(), k, 32872 + (k % 40000) + (k % 1440) / 1440.0);
+        (void)zrt::SetItemDouble(dates.get(), k, 32872 + (k % 40000) + (k % 1440) / 1440.0);
     zrt::ArrayPtr arg(zrt::AllocVector(zrt::kNested, 2));
     zrt::setSlot(arg.get(), 0, format.release());
     zrt::setSlot(arg.get(), 1, dates.release());
@@ -39,7 +39,7 @@ BENCHMARK(BM_DateToYMD)->Unit(benchmark::kMillisecond);
 
 void BM_myDateNumbered(benchmark::State& state) {
     zrt::ArrayPtr format(zrt::AllocScalar(zrt::kInt32));
-    zrt::SetItemInt(format.get(), 0, 27);  // "DAY DD-MON-YYYY HR:MN"
+    (void)zrt::SetItemInt(format.get(), 0, 27);  // "DAY DD-MON-YYYY HR:MN"
     zrt::ArrayPtr arg = myDateArgument(std::move(format));
     for (auto _ : state) zrt::ArrayPtr result(myDate(arg.get()));
     state.SetItemsProcessed(int64_t(state.iterations()) * kDates);

@@ -65,7 +65,7 @@ APLArray* nameOf(const char* name) {
 
 uint64_t encodedSize(const APLArray* a) {
     uint64_t size = 0;
-    ScarSize(a, size);
+    (void)ScarSize(a, size);
     return size + 8 + 24;
 }
 
@@ -94,20 +94,20 @@ BENCHMARK(BM_FileRead)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 // open, read into a new buffer, close.
 void plainWrite(const std::vector<uint8_t>& bytes) {
     platform::File f;
-    platform::File::open("plain.dat", platform::kReadWrite, platform::kShareNone,
-                         platform::Disposition::CreateAlways, f);
+    (void)platform::File::open("plain.dat", platform::kReadWrite, platform::kShareNone,
+                               platform::Disposition::CreateAlways, f);
     uint32_t put;
-    f.write(bytes.data(), static_cast<uint32_t>(bytes.size()), put);
+    (void)f.write(bytes.data(), static_cast<uint32_t>(bytes.size()), put);
     f.close();
 }
 
 void plainRead(uint64_t size) {
     platform::File f;
-    platform::File::open("plain.dat", platform::kRead, platform::kShareRead,
-                         platform::Disposition::OpenExisting, f);
+    (void)platform::File::open("plain.dat", platform::kRead, platform::kShareRead,
+                               platform::Disposition::OpenExisting, f);
     std::unique_ptr<uint8_t[]> buffer(new uint8_t[size]);
     uint32_t got;
-    f.read(buffer.get(), static_cast<uint32_t>(size), got);
+    (void)f.read(buffer.get(), static_cast<uint32_t>(size), got);
     benchmark::DoNotOptimize(buffer.get());
 }
 

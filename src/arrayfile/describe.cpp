@@ -22,13 +22,13 @@ namespace {
 ArrayPtr text(const std::string& s) {
     uint32_t n = static_cast<uint32_t>(s.size());
     ArrayPtr a(AllocVector(kChar, n));
-    if (a) SetItemString(a.get(), 0, s.data(), n);  // host characters to the interpreter's
+    if (a) (void)SetItemString(a.get(), 0, s.data(), n);  // host characters to the interpreter's
     return a;
 }
 
 ArrayPtr integer(uint32_t value) {
     ArrayPtr a(AllocScalar(kInt32));
-    if (a) SetItemInt(a.get(), 0, static_cast<int32_t>(value));
+    if (a) setInt32At(dataOf(a.get()), 0, static_cast<int32_t>(value));
     return a;
 }
 

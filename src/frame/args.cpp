@@ -204,7 +204,7 @@ std::unique_ptr<char[]> DupArgName(const APLArray* a) { return DupItemString(a, 
 
 APLArray* CodeResult(Code code) {
     APLArray* r = AllocVector(kInt32, 1);
-    if (r) SetItemInt(r, 0, static_cast<int32_t>(code));
+    if (r) setInt32At(dataOf(r), 0, static_cast<int32_t>(code));
     return r;
 }
 
@@ -219,7 +219,7 @@ APLArray* CodeOrResult(Code code, APLArray* value) {
         FreeArray(value);
         return CodeResult(kNoMemory);
     }
-    SetItemArray(r, 1, value);
+    setSlot(r, 1, value);
     return r;
 }
 

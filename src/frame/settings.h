@@ -29,7 +29,7 @@ std::string TextSetting(const char* section, const char* key, const char* defaul
 
 // Init reads the frame's settings first (the initialisation file's name, the translation
 // tables, rebuilt), then each subsystem reads its own, then the debug mask is set last.
-Code ReadSettings(RootObject& root);
+[[nodiscard]] Code ReadSettings(RootObject& root);
 void ReadDebugSetting(const RootObject& root);
 
 // A setting's number: "0x" hexadecimal, a leading 0 octal, else decimal; leading blanks and a

@@ -42,9 +42,9 @@ void SetTranslationFile(const std::string& path);
 
 // Finds or builds the table from the source set to the target set; table is null when the two
 // names are equal (no translation needed).
-Code ReadXlate(const CharsetName& source, const CharsetName& target, XlateCache& cache,
+[[nodiscard]] Code ReadXlate(const CharsetName& source, const CharsetName& target, XlateCache& cache,
                const uint8_t*& table);
-Code BuildXlateTable(XlateEntry& entry);
+[[nodiscard]] Code BuildXlateTable(XlateEntry& entry);
 // The 256 numbers of a section; false when a key is missing (the section is unusable).
 bool ReadXlateCodes(const char* section, int32_t out[256]);
 

@@ -52,7 +52,8 @@ Code CleanupFiles(RootObject& root, FreedSlot& freed) {
     const uint64_t wanted = uint64_t(locking.maxUsers) * kUserRecordSize;
     uint64_t size = 0;
     if (users.size(size) != platform::kOk || size != wanted) {
-        if (users.seek(int64_t(wanted), platform::Whence::Begin) == platform::kOk) users.setEnd();
+        if (users.seek(int64_t(wanted), platform::Whence::Begin) == platform::kOk)
+            (void)users.setEnd();  // a users file that keeps its length is read all the same
     }
 
     std::vector<bool> dead(locking.maxUsers, false);
@@ -64,7 +65,7 @@ Code CleanupFiles(RootObject& root, FreedSlot& freed) {
         auto slot = static_cast<int32_t>(s);
         if (ReadRecordLocked(users, slot, kUserRecordSize, record.data()) != kOk) break;
         bool isDead = false;
-        ClaimSlot(slot, root, freed.claim, isDead);
+        (void)ClaimSlot(slot, root, freed.claim, isDead);  // isDead says what it found
         dead[s] = isDead;
         if (LogEnabled(0, kLogLocking, 5))
             LogPrintf("Record: %u User: %u Lock: %u", s, LoadLittle32(record.data()),

@@ -44,14 +44,14 @@ uint32_t LockFileCount(const RootObject& root);
 std::string LockFilePath(const RootObject& root, uint32_t number);
 
 // An empty lock file, unless one exists by now.
-Code CreateLockFile(const std::string& path);
+[[nodiscard]] Code CreateLockFile(const std::string& path);
 // Opens the lock file exclusively, creating it when missing. A busy file is tried retryLock
 // times with a random wait between attempts, then 10113. The size must be whole records (10104).
-Code OpenLockFile(const std::string& path, platform::File& file, const RootObject& root);
+[[nodiscard]] Code OpenLockFile(const std::string& path, platform::File& file, const RootObject& root);
 // Closes with up to retries attempts; gives previous when the close succeeds, else 10115.
-Code CloseLockFile(platform::File& file, uint32_t retries, Code previous);
+[[nodiscard]] Code CloseLockFile(platform::File& file, uint32_t retries, Code previous);
 
 // The number of records of an open lock file; 10104 when the size is unknown or not whole records.
-Code LockRecordCount(platform::File& file, uint64_t& count);
+[[nodiscard]] Code LockRecordCount(platform::File& file, uint64_t& count);
 
 }  // namespace zrt

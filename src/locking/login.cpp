@@ -140,7 +140,7 @@ Code logIn(RootObject& root, const char* userName, uint32_t key, int32_t& userNu
     } else if (locking.usersFile.isOpen()) {
         // A failed login leaves the caller logged out, whatever it took in this call.
         CloseUserFile(locking.usersFile);
-        if (slot >= 0) UnlockRecord(slot, root);
+        if (slot >= 0) (void)UnlockRecord(slot, root);
     }
     return code;
 }

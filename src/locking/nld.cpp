@@ -147,7 +147,7 @@ Code lockNLD(RootObject& root, LockCall& call) {
         int32_t holder = -1;
         code = tryLock(root, file, records, own, call, state, holder);
         if (state == Holder::None) break;
-        CloseLockFile(file, root.locking->retryLock, kOk);
+        (void)CloseLockFile(file, root.locking->retryLock, kOk);
         bool again = std::find(cleared.begin(), cleared.end(), holder) != cleared.end();
         if ((state == Holder::Passing || again) && !patience.wait()) return kLockFileOpen;
         if (state == Holder::Dead) {

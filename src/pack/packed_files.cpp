@@ -150,8 +150,8 @@ Result textAndNumbers(const std::string& text, std::initializer_list<uint32_t> n
     if (Code c = SetItemChars(pair.get(), 0, text.data(), static_cast<uint32_t>(text.size())))
         return c;
     uint32_t k = 0;
-    for (uint32_t v : numbers) SetItemInt(values.get(), k++, static_cast<int32_t>(v));
-    SetItemArray(pair.get(), 1, values.release());
+    for (uint32_t v : numbers) setInt32At(dataOf(values.get()), k++, static_cast<int32_t>(v));
+    setSlot(pair.get(), 1, values.release());
     return pair;
 }
 

@@ -113,7 +113,8 @@ inline std::vector<uint8_t> everyNodeType(char order, const std::string& charset
 inline ArrayPtr sampleArray() {
     uint32_t shape[2] = {2, 2}, zero = 0;
     ArrayPtr matrix(AllocArray(kInt32, 2, shape));
-    for (uint32_t k = 0; k < 4; ++k) SetItemInt(matrix.get(), k, -70000 * static_cast<int32_t>(k));
+    for (uint32_t k = 0; k < 4; ++k)
+        (void)SetItemInt(matrix.get(), k, -70000 * static_cast<int32_t>(k));
     ArrayPtr small(AllocVector(kInt8, 2)), mid(AllocVector(kInt16, 1));
     dataOf(small.get())[0] = 0xFE;
     dataOf(small.get())[1] = 0x7F;

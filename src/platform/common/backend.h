@@ -14,37 +14,37 @@ namespace platform::backend {
 
 // ---- Files (native handles: a descriptor on POSIX, a HANDLE on Windows) --------------------
 
-SysError openFile(const std::string& path, uint32_t access, uint32_t share,
+[[nodiscard]] SysError openFile(const std::string& path, uint32_t access, uint32_t share,
                   Disposition disposition, intptr_t& handle);
-SysError closeFile(intptr_t handle);
+[[nodiscard]] SysError closeFile(intptr_t handle);
 // One transfer of at most 1 GB, at offset when one is given, else at the current position
 // (which a positioned transfer leaves alone). moved is 0 at the end of the file.
-SysError readOnce(intptr_t handle, void* buffer, uint32_t count, const uint64_t* offset,
+[[nodiscard]] SysError readOnce(intptr_t handle, void* buffer, uint32_t count, const uint64_t* offset,
                   uint32_t& moved);
-SysError writeOnce(intptr_t handle, const void* buffer, uint32_t count, const uint64_t* offset,
+[[nodiscard]] SysError writeOnce(intptr_t handle, const void* buffer, uint32_t count, const uint64_t* offset,
                    uint32_t& moved);
-SysError seekFile(intptr_t handle, int64_t offset, Whence whence, uint64_t& at);
-SysError fileSize(intptr_t handle, uint64_t& size);
-SysError fileIdentity(intptr_t handle, FileIdentity& out);
+[[nodiscard]] SysError seekFile(intptr_t handle, int64_t offset, Whence whence, uint64_t& at);
+[[nodiscard]] SysError fileSize(intptr_t handle, uint64_t& size);
+[[nodiscard]] SysError fileIdentity(intptr_t handle, FileIdentity& out);
 // Makes the current position the end of the file.
-SysError setEndHere(intptr_t handle);
+[[nodiscard]] SysError setEndHere(intptr_t handle);
 
 // ---- Views ---------------------------------------------------------------------------------
 
 // Views begin at a multiple of this (the page size, or Windows' allocation granularity).
 uint64_t viewAlignment();
 // A shared view of span bytes from start (a multiple of viewAlignment()).
-SysError mapView(intptr_t handle, bool writable, uint64_t start, size_t span, uint8_t*& base);
+[[nodiscard]] SysError mapView(intptr_t handle, bool writable, uint64_t start, size_t span, uint8_t*& base);
 void unmapView(uint8_t* base, size_t span);
 
 // ---- Classic handles ---------------------------------------------------------------------
 
 // Opened with openFile.
-SysError readClassic(ClassicHandle handle, void* buffer, uint32_t count, uint32_t& moved);
-SysError writeClassic(ClassicHandle handle, const void* buffer, uint32_t count, uint32_t& moved);
+[[nodiscard]] SysError readClassic(ClassicHandle handle, void* buffer, uint32_t count, uint32_t& moved);
+[[nodiscard]] SysError writeClassic(ClassicHandle handle, const void* buffer, uint32_t count, uint32_t& moved);
 // origin 0, 1 or 2: from the start, the current position or the end.
-SysError seekClassic(ClassicHandle handle, int32_t offset, int origin, int64_t& at);
-SysError closeClassic(ClassicHandle handle);
+[[nodiscard]] SysError seekClassic(ClassicHandle handle, int32_t offset, int origin, int64_t& at);
+[[nodiscard]] SysError closeClassic(ClassicHandle handle);
 
 // ---- Profile strings -----------------------------------------------------------------------
 
