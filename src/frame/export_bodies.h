@@ -3,6 +3,9 @@
 // body under guarded().
 #pragma once
 
+#include <cstdint>
+
+#include "frame/codes.h"
 #include "frame/result.h"
 #include "zrt32.h"
 
@@ -17,5 +20,13 @@ namespace zrt::body {
 #undef ZRT_BODY_Array
 #undef ZRT_BODY_Pair
 #undef ZRT_BODY_Plain
+
+// Plain-argument exports have C signatures of their own: each is written out in its subsystem
+// as a call of its body under guardedCode(). The bodies that hold more than a call:
+[[nodiscard]] Code LogIn(int32_t* userNumber, const char* userName);
+[[nodiscard]] Code LogOut(int32_t slot);
+[[nodiscard]] Code LockNLD(const char* name, int32_t library, int32_t dt, uint32_t mode,
+                           int32_t* lock, char* userName);
+[[nodiscard]] Code ReleaseNLD(int32_t handle);
 
 }  // namespace zrt::body

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "frame/export_bodies.h"
 #include "frame/log.h"
 #include "frame/result.h"
 #include "frame/root.h"
@@ -165,38 +166,41 @@ void ReadLockingSettings(RootObject& root) {
     if (locking.retryLock == 0) locking.retryLock = 1;
     locking.locksFile = iniValue(root, "Locks", "locks.log", kSettingSize);
 }
-}  // namespace zrt
 
 // LogIn: gives the calling process a user slot. userNumber receives the slot; -1 on failure,
 // except the user key of the caller's record (10110) and MaxUsers (10112).
-extern "C" ZRT_PUBLIC uint32_t ZRT_API LogIn(uint32_t /*unused*/, int32_t* userNumber,
-                                             const char* userName) {
-    using namespace zrt;
-    return guardedCode([&]() -> Code {
-        int32_t number = -1;
-        Code code = kOk;
-        if (!userName) {
-            code = kBadType;
-        } else if (std::strlen(userName) > kMaxUserName) {
-            code = kRange;
-        } else {
-            uint32_t key = Crc16Key(userName);
-            if (LogEnabled(0, kLogLocking, 5)) LogValue("UserLogin", static_cast<int32_t>(key));
-            RootObject* root = CurrentRoot();
-            code = root ? logIn(*root, userName, key, number) : kNoRoot;
-        }
-        if (userNumber) *userNumber = number;
-        return code;
-    });
+Code body::LogIn(int32_t* userNumber, const char* userName) {
+    int32_t number = -1;
+    Code code = kOk;
+    if (!userName) {
+        code = kBadType;
+    } else if (std::strlen(userName) > kMaxUserName) {
+        code = kRange;
+    } else {
+        uint32_t key = Crc16Key(userName);
+        if (LogEnabled(0, kLogLocking, 5)) LogValue("UserLogin", static_cast<int32_t>(key));
+        RootObject* root = CurrentRoot();
+        code = root ? logIn(*root, userName, key, number) : kNoRoot;
+    }
+    if (userNumber) *userNumber = number;
+    return code;
 }
 
 // LogOut: releases the locks and the record of the slot (anybody's), then ends the caller's
 // own login.
+Code body::LogOut(int32_t slot) {
+    if (LogEnabled(0, kLogLocking, 5)) LogValue("LogOut", slot);
+    RootObject* root = CurrentRoot();
+    return root ? releaseAndLogOut(*root, slot) : kNoRoot;
+}
+
+}  // namespace zrt
+
+extern "C" ZRT_PUBLIC uint32_t ZRT_API LogIn(uint32_t /*unused*/, int32_t* userNumber,
+                                             const char* userName) {
+    return zrt::guardedCode([&] { return zrt::body::LogIn(userNumber, userName); });
+}
+
 extern "C" ZRT_PUBLIC uint32_t ZRT_API LogOut(int32_t slot) {
-    using namespace zrt;
-    return guardedCode([&]() -> Code {
-        if (LogEnabled(0, kLogLocking, 5)) LogValue("LogOut", slot);
-        RootObject* root = CurrentRoot();
-        return root ? releaseAndLogOut(*root, slot) : kNoRoot;
-    });
+    return zrt::guardedCode([&] { return zrt::body::LogOut(slot); });
 }

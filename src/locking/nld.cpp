@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/export_bodies.h"
 #include "frame/log.h"
 #include "frame/result.h"
 #include "frame/root.h"
@@ -187,37 +188,42 @@ Code releaseNLD(RootObject& root, int32_t handle) {
 }
 
 }  // namespace
-}  // namespace zrt
 
 // LockNLD: locks the NLD (name, library, dt) in the given mode. On success *lock is the lock's
 // handle and userName the caller's user name; on 10111 they are the user key and the name of
 // the holder of the lock in the way. userName must have room for 1028 bytes.
-extern "C" ZRT_PUBLIC uint32_t ZRT_API LockNLD(const char* name, int32_t library, int32_t dt,
-                                               uint32_t mode, int32_t* lock, char* userName) {
-    using namespace zrt;
-    return guardedCode([&]() -> Code {
-        if (!name) return kBadType;
-        if (std::strlen(name) > kMaxNldName) return kRange;
-        if (LogEnabled(0, kLogLocking, 5))
-            LogPrintf("LockNLD (name) %s (lib) %ld (dt) %ld", name, long(library), long(dt));
-        RootObject* root = CurrentRoot();
-        if (!root) return kNoRoot;
-        LockCall call{LockEntry{name, library, dt, kFree, mode}, 0, lock, userName};
-        Code code = explainedFailure(*root, lockNLD(*root, call));
-        if (LogEnabled(0, kLogLocking, 5)) LogMessage("End LockNLD");
-        return code;
-    });
+Code body::LockNLD(const char* name, int32_t library, int32_t dt, uint32_t mode, int32_t* lock,
+                   char* userName) {
+    if (!name) return kBadType;
+    if (std::strlen(name) > kMaxNldName) return kRange;
+    if (LogEnabled(0, kLogLocking, 5))
+        LogPrintf("LockNLD (name) %s (lib) %ld (dt) %ld", name, long(library), long(dt));
+    RootObject* root = CurrentRoot();
+    if (!root) return kNoRoot;
+    LockCall call{LockEntry{name, library, dt, kFree, mode}, 0, lock, userName};
+    Code code = explainedFailure(*root, lockNLD(*root, call));
+    if (LogEnabled(0, kLogLocking, 5)) LogMessage("End LockNLD");
+    return code;
 }
 
 // ReleaseNLD: frees the lock of that handle, whoever holds it.
+Code body::ReleaseNLD(int32_t handle) {
+    if (LogEnabled(0, kLogLocking, 4)) LogPrintf("ReleaseNLD [%ld]", long(handle));
+    RootObject* root = CurrentRoot();
+    if (!root) return kNoRoot;
+    Code code = explainedFailure(*root, releaseNLD(*root, handle));
+    if (LogEnabled(0, kLogLocking, 4)) LogValue("End ReleaseNLD", int32_t(code));
+    return code;
+}
+
+}  // namespace zrt
+
+extern "C" ZRT_PUBLIC uint32_t ZRT_API LockNLD(const char* name, int32_t library, int32_t dt,
+                                               uint32_t mode, int32_t* lock, char* userName) {
+    return zrt::guardedCode(
+        [&] { return zrt::body::LockNLD(name, library, dt, mode, lock, userName); });
+}
+
 extern "C" ZRT_PUBLIC uint32_t ZRT_API ReleaseNLD(int32_t handle) {
-    using namespace zrt;
-    return guardedCode([&]() -> Code {
-        if (LogEnabled(0, kLogLocking, 4)) LogPrintf("ReleaseNLD [%ld]", long(handle));
-        RootObject* root = CurrentRoot();
-        if (!root) return kNoRoot;
-        Code code = explainedFailure(*root, releaseNLD(*root, handle));
-        if (LogEnabled(0, kLogLocking, 4)) LogValue("End ReleaseNLD", int32_t(code));
-        return code;
-    });
+    return zrt::guardedCode([&] { return zrt::body::ReleaseNLD(handle); });
 }
