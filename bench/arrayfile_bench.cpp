@@ -42,7 +42,7 @@ struct World {
         fs::create_directories(dir);
         fs::current_path(dir);
         zrt::NamedObject* root;
-        zrt::LocateObject(".", zrt::kRootKind, root, [] { return std::make_unique<zrt::RootObject>(); });
+        (void)zrt::LocateObject(".", zrt::kRootKind, root, [] { return std::make_unique<zrt::RootObject>(); });
         ArrayPtr descriptor = args(args(text("Bench"), integer(0), integer(0)));
         ArrayPtr dims = args(args(text("Rows"), integer(0), integer(0)),
                              args(text("Columns"), integer(0), integer(0)));

@@ -13,18 +13,18 @@ constexpr uint32_t kDates = 1000000;
 
 // Days from 1 January 1990 on, over about a century.
 zrt::ArrayPtr dayNumbers() {
-    zrt::ArrayPtr days(zrt::allocVector(zrt::kInt32, kDates));
+    zrt::ArrayPtr days(zrt::AllocVector(zrt::kInt32, kDates));
     for (uint32_t k = 0; k < kDates; ++k)
-        zrt::SetItemInt(days.get(), k, 32872 + static_cast<int32_t>(k % 40000));
+        (void)zrt::SetItemInt(days.get(), k, 32872 + static_cast<int32_t>(k % 40000));
     return days;
 }
 
 // (format; dates), the dates with a time of day.
 zrt::ArrayPtr myDateArgument(zrt::ArrayPtr format) {
-    zrt::ArrayPtr dates(zrt::allocVector(zrt::kDouble, kDates));
+    zrt::ArrayPtr dates(zrt::AllocVector(zrt::kDouble, kDates));
     for (uint32_t k = 0; k < kDates; ++k)
-        zrt::SetItemDouble(dates.get(), k, 32872 + (k % 40000) + (k % 1440) / 1440.0);
-    zrt::ArrayPtr arg(zrt::allocVector(zrt::kNested, 2));
+        (void)zrt::SetItemDouble(dates.get(), k, 32872 + (k % 40000) + (k % 1440) / 1440.0);
+    zrt::ArrayPtr arg(zrt::AllocVector(zrt::kNested, 2));
     zrt::setSlot(arg.get(), 0, format.release());
     zrt::setSlot(arg.get(), 1, dates.release());
     return arg;
@@ -38,8 +38,8 @@ void BM_DateToYMD(benchmark::State& state) {
 BENCHMARK(BM_DateToYMD)->Unit(benchmark::kMillisecond);
 
 void BM_myDateNumbered(benchmark::State& state) {
-    zrt::ArrayPtr format(zrt::allocScalar(zrt::kInt32));
-    zrt::SetItemInt(format.get(), 0, 27);  // "DAY DD-MON-YYYY HR:MN"
+    zrt::ArrayPtr format(zrt::AllocScalar(zrt::kInt32));
+    (void)zrt::SetItemInt(format.get(), 0, 27);  // "DAY DD-MON-YYYY HR:MN"
     zrt::ArrayPtr arg = myDateArgument(std::move(format));
     for (auto _ : state) zrt::ArrayPtr result(myDate(arg.get()));
     state.SetItemsProcessed(int64_t(state.iterations()) * kDates);

@@ -84,7 +84,7 @@ extern "C" {
 // Makes the file at path and the memory items; 0 or the first failing code.
 __attribute__((visibility("default"))) int zb_setup(const char* path, int32_t rows, int32_t columns) {
     zrt::NamedObject* root;
-    zrt::LocateObject(".", zrt::kRootKind, root, [] { return std::make_unique<zrt::RootObject>(); });
+    (void)zrt::LocateObject(".", zrt::kRootKind, root, [] { return std::make_unique<zrt::RootObject>(); });
     uint32_t code = 0;
     for (yName = "Y"; yName.size() < 9; yName += "y") {
         if ((code = makeFile(path, rows, columns, yName))) return int(code);

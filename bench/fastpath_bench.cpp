@@ -35,16 +35,16 @@ std::vector<uint8_t> randomBytes(size_t n) {
 
 // A 100 MB double vector, and a nested vector of 100 000 strings of 5 to 12 characters.
 ArrayPtr doubleArray() {
-    ArrayPtr a(allocVector(kDouble, 100u << 20 >> 3));
+    ArrayPtr a(AllocVector(kDouble, 100u << 20 >> 3));
     for (uint32_t k = 0; k < cellCount(a.get()); ++k) setDoubleAt(dataOf(a.get()), k, k * 0.5);
     return a;
 }
 
 ArrayPtr stringArray() {
-    ArrayPtr a(allocVector(kNested, 100000));
+    ArrayPtr a(AllocVector(kNested, 100000));
     for (uint32_t k = 0; k < 100000; ++k) {
         std::string s = "item" + std::to_string(k * 7919u % 100000000u);
-        APLArray* item = allocVector(kChar, static_cast<uint32_t>(s.size()));
+        APLArray* item = AllocVector(kChar, static_cast<uint32_t>(s.size()));
         std::memcpy(dataOf(item), s.data(), s.size());
         setSlot(a.get(), k, item);
     }
@@ -57,7 +57,7 @@ const APLArray* testArray(int which) {
 }
 
 APLArray* nameOf(const char* name) {
-    static ArrayPtr names[2] = {ArrayPtr(allocVector(kChar, 8)), ArrayPtr(allocVector(kChar, 8))};
+    static ArrayPtr names[2] = {ArrayPtr(AllocVector(kChar, 8)), ArrayPtr(AllocVector(kChar, 8))};
     ArrayPtr& n = names[name[0] == 'p'];
     std::memcpy(dataOf(n.get()), name, 8);
     return n.get();
@@ -65,7 +65,7 @@ APLArray* nameOf(const char* name) {
 
 uint64_t encodedSize(const APLArray* a) {
     uint64_t size = 0;
-    SCARSize(a, size);
+    (void)ScarSize(a, size);
     return size + 8 + 24;
 }
 
@@ -94,20 +94,20 @@ BENCHMARK(BM_FileRead)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 // open, read into a new buffer, close.
 void plainWrite(const std::vector<uint8_t>& bytes) {
     platform::File f;
-    platform::File::open("plain.dat", platform::kReadWrite, platform::kShareNone,
-                         platform::Disposition::CreateAlways, f);
+    (void)platform::File::open("plain.dat", platform::kReadWrite, platform::kShareNone,
+                               platform::Disposition::CreateAlways, f);
     uint32_t put;
-    f.write(bytes.data(), static_cast<uint32_t>(bytes.size()), put);
+    (void)f.write(bytes.data(), static_cast<uint32_t>(bytes.size()), put);
     f.close();
 }
 
 void plainRead(uint64_t size) {
     platform::File f;
-    platform::File::open("plain.dat", platform::kRead, platform::kShareRead,
-                         platform::Disposition::OpenExisting, f);
+    (void)platform::File::open("plain.dat", platform::kRead, platform::kShareRead,
+                               platform::Disposition::OpenExisting, f);
     std::unique_ptr<uint8_t[]> buffer(new uint8_t[size]);
     uint32_t got;
-    f.read(buffer.get(), static_cast<uint32_t>(size), got);
+    (void)f.read(buffer.get(), static_cast<uint32_t>(size), got);
     benchmark::DoNotOptimize(buffer.get());
 }
 

@@ -83,8 +83,8 @@ private:
 // Another live user: slot 1, whose per-user file this process holds.
 platform::File holdSlotOne() {
     platform::File other;
-    platform::File::open("USR00001.LOG", platform::kReadWrite, platform::kShareNone,
-                         platform::Disposition::CreateAlways, other);
+    (void)platform::File::open("USR00001.LOG", platform::kReadWrite, platform::kShareNone,
+                               platform::Disposition::CreateAlways, other);
     return other;
 }
 

@@ -40,8 +40,8 @@ std::string makeCsv() {
 }
 
 zrt::ArrayPtr intItem(int32_t v) {
-    zrt::ArrayPtr a(zrt::allocScalar(zrt::kInt32));
-    zrt::SetItemInt(a.get(), 0, v);
+    zrt::ArrayPtr a(zrt::AllocScalar(zrt::kInt32));
+    (void)zrt::SetItemInt(a.get(), 0, v);
     return a;
 }
 
@@ -50,12 +50,12 @@ void BM_DllSep(benchmark::State& state) {
     platform::ClassicHandle handle = platform::classicOpen(path, platform::kOfRead);
     auto block = static_cast<int32_t>(state.range(0));
 
-    zrt::ArrayPtr arg(zrt::allocVector(zrt::kNested, 4));
+    zrt::ArrayPtr arg(zrt::AllocVector(zrt::kNested, 4));
     uint32_t two = 2, three = 3;
     zrt::ArrayPtr marks(zrt::AllocArray(zrt::kChar, 1, &two));
     std::memcpy(zrt::dataOf(marks.get()), "\",", 2);
     zrt::ArrayPtr columns(zrt::AllocArray(zrt::kInt32, 1, &three));
-    for (uint32_t k = 0; k < 3; ++k) zrt::SetItemInt(columns.get(), k, int32_t(1 + 2 * k));
+    for (uint32_t k = 0; k < 3; ++k) (void)zrt::SetItemInt(columns.get(), k, int32_t(1 + 2 * k));
     zrt::setSlot(arg.get(), 0, intItem(handle).release());
     zrt::setSlot(arg.get(), 1, marks.release());
     zrt::setSlot(arg.get(), 2, columns.release());

@@ -3,18 +3,15 @@
 set(ZRT_EXPORTS_LIST "${CMAKE_SOURCE_DIR}/src/exports/exports.inc")
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${ZRT_EXPORTS_LIST}")
 
-file(STRINGS "${ZRT_EXPORTS_LIST}" _rows REGEX "^ZRT_EXPORT\\(")
+include("${CMAKE_CURRENT_LIST_DIR}/export_list.cmake")
+zrt_read_export_list("${ZRT_EXPORTS_LIST}" _list)
 set(_script "{\n  global:\n")
 # DllMain, the Windows entry point, keeps ordinal 1 in the .def; it is no row of the list,
 # since nothing calls it by name.
 set(_def "LIBRARY zrt32\nEXPORTS\n  DllMain @1\n")
-foreach(_row IN LISTS _rows)
-  string(REGEX MATCH "^ZRT_EXPORT\\(([A-Za-z0-9_]+), *([0-9]+), *([A-Za-z]+)\\)" _m "${_row}")
-  if(NOT _m)
-    message(FATAL_ERROR "exports.inc: cannot read the row '${_row}'")
-  endif()
-  string(APPEND _script "    ${CMAKE_MATCH_1};\n")
-  string(APPEND _def "  ${CMAKE_MATCH_1} @${CMAKE_MATCH_2}\n")
+foreach(_name IN LISTS _list_NAMES)
+  string(APPEND _script "    ${_name};\n")
+  string(APPEND _def "  ${_name} @${_list_ORDINAL_${_name}}\n")
 endforeach()
 string(APPEND _script "  local: *;\n};\n")
 

@@ -1,15 +1,14 @@
 // Close: destroys an object and everything under it; closing "." ends every object of the
 // process.
 #include "arrayfile/arguments.h"
+#include "frame/export_bodies.h"
 #include "frame/registry.h"
 #include "frame/result.h"
 #include "zrt32.h"
 
 namespace zrt {
 
-namespace {
-
-Code closeObject(const APLArray* arg) {
+Result body::Close(const APLArray* arg) {
     std::string name;
     if (Code c = NameOf(arg, 0, name)) return c;
     NamedObject* object;
@@ -18,10 +17,4 @@ Code closeObject(const APLArray* arg) {
     return kOk;
 }
 
-}  // namespace
-
 }  // namespace zrt
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API Close(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::closeObject(arg); });
-}

@@ -7,6 +7,7 @@
 #include "arrayfile/objects.h"
 #include "arrayfile/version_text.h"
 #include "frame/args.h"
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "frame/root.h"
 #include "zrt32.h"
@@ -20,21 +21,21 @@ namespace {
 
 ArrayPtr text(const std::string& s) {
     uint32_t n = static_cast<uint32_t>(s.size());
-    ArrayPtr a(allocVector(kChar, n));
-    if (a) SetItemString(a.get(), 0, s.data(), n);  // host characters to the interpreter's
+    ArrayPtr a(AllocVector(kChar, n));
+    if (a) (void)SetItemString(a.get(), 0, s.data(), n);  // host characters to the interpreter's
     return a;
 }
 
 ArrayPtr integer(uint32_t value) {
-    ArrayPtr a(allocScalar(kInt32));
-    if (a) SetItemInt(a.get(), 0, static_cast<int32_t>(value));
+    ArrayPtr a(AllocScalar(kInt32));
+    if (a) setInt32At(dataOf(a.get()), 0, static_cast<int32_t>(value));
     return a;
 }
 
 ArrayPtr vectorOf(std::vector<ArrayPtr> items) {
     for (const ArrayPtr& item : items)
         if (!item) return nullptr;
-    ArrayPtr v(allocVector(kNested, static_cast<uint32_t>(items.size())));
+    ArrayPtr v(AllocVector(kNested, static_cast<uint32_t>(items.size())));
     if (!v) return nullptr;
     for (uint32_t k = 0; k < items.size(); ++k) setSlot(v.get(), k, items[k].release());
     return v;
@@ -88,7 +89,9 @@ ArrayPtr detailedTree(NamedObject& o, uint32_t depth) {
     return vectorOf(ownDescription(o), childrenOf(std::move(children)));
 }
 
-Result describeObject(const APLArray* arg) {
+}  // namespace
+
+Result body::Describe(const APLArray* arg) {
     std::string name;
     if (Code c = NameOf(arg, 0, name)) return c;
     NamedObject* object;
@@ -99,10 +102,4 @@ Result describeObject(const APLArray* arg) {
     return detailedTree(*object, static_cast<uint32_t>(depth));
 }
 
-}  // namespace
-
 }  // namespace zrt
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API Describe(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::describeObject(arg); });
-}

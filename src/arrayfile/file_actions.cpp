@@ -3,6 +3,7 @@
 
 #include "arrayfile/arguments.h"
 #include "arrayfile/objects.h"
+#include "frame/export_bodies.h"
 #include "frame/log.h"
 #include "frame/result.h"
 #include "zrt32.h"
@@ -50,7 +51,9 @@ Code arrayFileNamed(const APLArray* arg, ArrayFileObject*& file) {
     return LocateAs(name.c_str(), file);
 }
 
-Code renameFile(const APLArray* arg) {
+}  // namespace
+
+Result body::Rename(const APLArray* arg) {
     ArrayFileObject* file;
     if (Code c = arrayFileNamed(arg, file)) return c;
     std::string newPath;
@@ -58,7 +61,7 @@ Code renameFile(const APLArray* arg) {
     return ActRenameFile(*file, newPath);
 }
 
-Code removeFile(const APLArray* arg) {
+Result body::Remove(const APLArray* arg) {
     ArrayFileObject* file;
     if (Code c = arrayFileNamed(arg, file)) return c;
     if (Code c = ActRemoveFile(*file)) return c;
@@ -66,14 +69,4 @@ Code removeFile(const APLArray* arg) {
     return kOk;
 }
 
-}  // namespace
-
 }  // namespace zrt
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API Rename(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::renameFile(arg); });
-}
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API Remove(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::removeFile(arg); });
-}

@@ -5,6 +5,7 @@
 #include "arrayfile/objects.h"
 #include "arrayfile/values.h"
 #include "frame/args.h"
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "zrt32.h"
 
@@ -33,7 +34,9 @@ Code selectionOf(const APLArray* arg, uint32_t index, ItemObject& item,
     return kOk;
 }
 
-Result getValues(const APLArray* arg) {
+}  // namespace
+
+Result body::Get(const APLArray* arg) {
     ItemObject* item;
     if (Code c = itemNamed(arg, item)) return c;
     std::unique_ptr<Structure> selection;
@@ -43,7 +46,7 @@ Result getValues(const APLArray* arg) {
     return values;
 }
 
-Code putValues(const APLArray* arg) {
+Result body::Put(const APLArray* arg) {
     ItemObject* item;
     if (Code c = itemNamed(arg, item)) return c;
     APLArray* values;
@@ -53,14 +56,4 @@ Code putValues(const APLArray* arg) {
     return WriteValues(*item, selection.get(), values);
 }
 
-}  // namespace
-
 }  // namespace zrt
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API Get(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::getValues(arg); });
-}
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API Put(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::putValues(arg); });
-}

@@ -2,12 +2,16 @@
 // array (free-standing, or cut out of an array file), or a memory item.
 #include "arrayfile/arguments.h"
 #include "arrayfile/array_file.h"
-#include "arrayfile/fill.h"
+#include "arrayfile/copy.h"
 #include "arrayfile/item_flags.h"
 #include "arrayfile/objects.h"
+#include "arrayfile/values.h"
 #include "frame/args.h"
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "frame/root.h"
+#include "frame/settings.h"
+#include "platform/ascii_case.h"
 #include "zrt32.h"
 
 namespace zrt {
@@ -32,6 +36,24 @@ const APLArray* optionalItem(const APLArray* arg, uint32_t i) {
     return nullptr;
 }
 
+// A memory array cut out of an array file: its structure from the selection against the
+// file's (the given slack, ids unchecked: ids the file lacks are kept), and a memory item
+// "Data" holding the file's "Data" values for the cells both have, zeros elsewhere. A file
+// without an item "Data" gives the array no item.
+Code cutFromFile(MemoryArrayObject& memory, ArrayFileObject& file, const APLArray* selection,
+                 uint32_t slack) {
+    if (Code c = BuildFromSelection(selection, &file.structure, memory.structure, slack, false))
+        return c;
+    ItemObject* source = ChildItemNamed(&file, "Data");
+    if (!source) return kOk;
+    if (!HasCells(source->flags)) return kFileError;  // only a damaged file has such a "Data"
+    ItemObject* data = MakeItem(&memory, "Data", CellKindOf(source->flags) | kInMemory);
+    if (Code c = AllocateBuffer(*data, memory.structure.cells)) return c;
+    Structure common;
+    if (Code c = Intersect(memory.structure, file.structure, common, 0)) return c;
+    return CopyCells(&common, *data, &common, *source);
+}
+
 Code newArrayFile(ArrayFileObject& file, const APLArray* arg, uint32_t slack) {
     int32_t open;
     std::string path;
@@ -51,7 +73,7 @@ Code newArrayFile(ArrayFileObject& file, const APLArray* arg, uint32_t slack) {
 Code newMemoryArray(MemoryArrayObject& memory, const APLArray* arg, uint32_t slack) {
     const APLArray* selection = optionalItem(arg, 2);
     if (memory.parent->kind == kArrayFileKind)
-        return CutFromFile(memory, *as<ArrayFileObject>(memory.parent), selection, slack);
+        return cutFromFile(memory, *as<ArrayFileObject>(memory.parent), selection, slack);
     return BuildFromSelection(selection, nullptr, memory.structure, slack, false);
 }
 
@@ -64,11 +86,13 @@ Code newMemoryItem(ItemObject& item, const APLArray* arg) {
     item.flags = (f & ~kResidencyMask) | kInMemory;
     auto* memory = as<MemoryArrayObject>(FindAncestor(&item, kMemoryArrayKind));
     if (Code c = AllocateBuffer(item, memory->structure.cells)) return c;
-    if (const APLArray* values = optionalItem(arg, 3)) return StoreInitialValues(item, values);
+    if (const APLArray* values = optionalItem(arg, 3)) return WriteValues(item, nullptr, values);
     return kOk;
 }
 
-Code newObject(const APLArray* arg) {
+}  // namespace
+
+Result body::New(const APLArray* arg) {
     std::string name;
     if (Code c = NameOf(arg, 0, name)) return c;
     int32_t kind;
@@ -79,7 +103,7 @@ Code newObject(const APLArray* arg) {
     if (Code c = LocateObject(name.c_str(), k, object, [k] { return MakeRecord(k); })) return c;
     NewObjectGuard made(object);
     if (!parentSuits(k, object->parent)) return kBadParent;
-    uint32_t slack = CurrentRoot()->slack;
+    uint32_t slack = CurrentRoot()->arrays->slack;
     Code code = k == kArrayFileKind    ? newArrayFile(*as<ArrayFileObject>(object), arg, slack)
                 : k == kMemoryArrayKind ? newMemoryArray(*as<MemoryArrayObject>(object), arg, slack)
                                         : newMemoryItem(*as<ItemObject>(object), arg);
@@ -87,10 +111,13 @@ Code newObject(const APLArray* arg) {
     return code;
 }
 
-}  // namespace
+void ReadArraySettings(RootObject& root) {
+    ArraySettings& settings = root.arrays.get();
+    const char* base = root.registryBase.c_str();
+    settings.slack = NumberSetting("MEMORY", "Slack", "100", base);
+    settings.changeList =
+        platform::sameIgnoringCase(TextSetting("MEMORY", "ChangeList", "YES", base), "YES");
+    settings.accessSize = NumberSetting("MEMORY", "AccessSize", "4096", base);
+}
 
 }  // namespace zrt
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API New(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::newObject(arg); });
-}

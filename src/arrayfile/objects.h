@@ -21,6 +21,16 @@
 
 namespace zrt {
 
+struct RootObject;
+
+// The settings of array files and memory arrays, read by Init.
+struct ArraySettings {
+    uint32_t slack = 100;        // MEMORY Slack: room left for ids in a new structure
+    uint32_t changeList = 1;     // MEMORY ChangeList: YES (the default) or not
+    uint32_t accessSize = 4096;  // MEMORY AccessSize
+};
+void ReadArraySettings(RootObject& root);
+
 constexpr uint16_t kNoItemIndex = 65535;
 
 struct ArrayFileObject : NamedObject {

@@ -9,6 +9,7 @@
 #include "arrayfile/item_flags.h"
 #include "arrayfile/objects.h"
 #include "frame/args.h"
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "zrt32.h"
 
@@ -64,7 +65,9 @@ Code stampOf(const APLArray* arg, int32_t& stamp) {
     return GetItemInt(arg, 1, stamp);
 }
 
-Code saveArray(const APLArray* arg) {
+}  // namespace
+
+Result body::Save(const APLArray* arg) {
     std::string name;
     if (Code c = NameOf(arg, 0, name)) return c;
     MemoryArrayObject* found;
@@ -88,10 +91,4 @@ Code saveArray(const APLArray* arg) {
     return kOk;
 }
 
-}  // namespace
-
 }  // namespace zrt
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API Save(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::saveArray(arg); });
-}

@@ -167,12 +167,12 @@ Code Reorder(const Structure& s, Structure& out, const uint32_t* order) {
 }
 
 APLArray* StructureToAPL(const Structure& s) {
-    ArrayPtr result(allocVector(kNested, s.rank()));
+    ArrayPtr result(AllocVector(kNested, s.rank()));
     if (!result) return nullptr;
     for (uint32_t i = 0; i < s.rank(); ++i) {
         const Dimension& d = s.dims[i];
         bool fixed = d.mode == kFixed && d.size == 1;
-        APLArray* ids = fixed ? allocScalar(kInt32) : allocVector(kInt32, d.size);
+        APLArray* ids = fixed ? AllocScalar(kInt32) : AllocVector(kInt32, d.size);
         if (!ids) return nullptr;  // the slots made so far go with result
         if (d.size) std::memcpy(dataOf(ids), d.ids.data(), size_t(d.size) * 4);
         setSlot(result.get(), i, ids);

@@ -11,6 +11,7 @@
 #include "arrayfile/item_flags.h"
 #include "arrayfile/objects.h"
 #include "frame/args.h"
+#include "frame/export_bodies.h"
 #include "frame/log.h"
 #include "frame/result.h"
 #include "zrt32.h"
@@ -124,9 +125,7 @@ Code ActTransposeFile(ArrayFileObject& source, ArrayFileObject& target, const st
     return kOk;
 }
 
-namespace {
-
-Code transposeFile(const APLArray* arg) {
+Result body::Transpose(const APLArray* arg) {
     std::string sourceName, newName, newPath;
     if (Code c = NameOf(arg, 0, sourceName)) return c;
     ArrayFileObject* found;
@@ -149,10 +148,4 @@ Code transposeFile(const APLArray* arg) {
     return kOk;
 }
 
-}  // namespace
-
 }  // namespace zrt
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API Transpose(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::transposeFile(arg); });
-}

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "dates/calendar.h"
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "zrt32.h"
 
@@ -57,44 +58,33 @@ Result fromTriples(const APLArray* triples, Convert convert) {
             if (Code c = GetItemInt(triples, 3 * k + j, t[j])) return c;
         int64_t exact = convert(t[0], t[1], t[2]);
         if (exact < INT32_MIN || exact > INT32_MAX) return kRange;
-        auto day = static_cast<int32_t>(exact);
-        std::memcpy(dataOf(out.get()) + 4 * uint64_t(k), &day, 4);
+        setInt32At(dataOf(out.get()), k, static_cast<int32_t>(exact));
     }
     return out;
 }
 
 }  // namespace
 
-}  // namespace zrt
-
-using zrt::Result;
-
 // DateToYMD: day numbers to (year, month, day).
-extern "C" ZRT_PUBLIC APLArray* ZRT_API DateToYMD(APLArray* arg) {
-    return zrt::guarded([&]() -> Result {
-        return zrt::toTriples(arg, [](int32_t day) {
-            zrt::YearMonthDay d = zrt::YmdOfDay(day);
-            return zrt::Triple{d.year, d.month, d.day};
-        });
+Result body::DateToYMD(const APLArray* arg) {
+    return toTriples(arg, [](int32_t day) {
+        YearMonthDay d = YmdOfDay(day);
+        return Triple{d.year, d.month, d.day};
     });
 }
 
 // DateToYWD: day numbers to (ISO year, week, weekday).
-extern "C" ZRT_PUBLIC APLArray* ZRT_API DateToYWD(APLArray* arg) {
-    return zrt::guarded([&]() -> Result {
-        return zrt::toTriples(arg, [](int32_t day) {
-            zrt::YearWeekDay d = zrt::YwdOfDay(day);
-            return zrt::Triple{d.year, d.week, d.weekday};
-        });
+Result body::DateToYWD(const APLArray* arg) {
+    return toTriples(arg, [](int32_t day) {
+        YearWeekDay d = YwdOfDay(day);
+        return Triple{d.year, d.week, d.weekday};
     });
 }
 
 // DateFromYMD: (year, month, day) along the last axis to day numbers.
-extern "C" ZRT_PUBLIC APLArray* ZRT_API DateFromYMD(APLArray* arg) {
-    return zrt::guarded([&]() -> Result { return zrt::fromTriples(arg, zrt::DayOfYmd); });
-}
+Result body::DateFromYMD(const APLArray* arg) { return fromTriples(arg, DayOfYmd); }
 
 // DateFromYWD: (ISO year, week, weekday) along the last axis to day numbers.
-extern "C" ZRT_PUBLIC APLArray* ZRT_API DateFromYWD(APLArray* arg) {
-    return zrt::guarded([&]() -> Result { return zrt::fromTriples(arg, zrt::DayOfYwd); });
-}
+Result body::DateFromYWD(const APLArray* arg) { return fromTriples(arg, DayOfYwd); }
+
+}  // namespace zrt

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "dates/picture.h"
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "zrt32.h"
 
@@ -42,7 +43,7 @@ Result formatDates(const Picture& picture, const APLArray* dates) {
     std::string text;
     for (uint32_t k = 0; k < n; ++k) {
         picture.print(FieldsOfValue(numberAt(dates, k)), text);
-        APLArray* item = allocVector(kChar, static_cast<uint32_t>(text.size()));
+        APLArray* item = AllocVector(kChar, static_cast<uint32_t>(text.size()));
         if (!item) return kNoMemory;
         std::memcpy(dataOf(item), text.data(), text.size());  // untranslated
         setSlot(out.get(), k, item);
@@ -52,18 +53,15 @@ Result formatDates(const Picture& picture, const APLArray* dates) {
 
 }  // namespace
 
-}  // namespace zrt
-
 // myDate: (format; dates) → one text per date.
-extern "C" ZRT_PUBLIC APLArray* ZRT_API myDate(APLArray* arg) {
-    using namespace zrt;
-    return guarded([&]() -> Result {
-        if (!arg || typeOf(arg) != kNested || rankOf(arg) != 1 || cellCount(arg) != 2)
-            return kBadType;
-        std::string format;
-        if (Code c = formatOf(arg, format)) return c;
-        const APLArray* dates = slotAt(arg, 1);
-        if (!dates || !isSimpleNumeric(typeOf(dates))) return kBadType;
-        return formatDates(Picture(format), dates);
-    });
+Result body::myDate(const APLArray* arg) {
+    if (!arg || typeOf(arg) != kNested || rankOf(arg) != 1 || cellCount(arg) != 2)
+        return kBadType;
+    std::string format;
+    if (Code c = formatOf(arg, format)) return c;
+    const APLArray* dates = slotAt(arg, 1);
+    if (!dates || !isSimpleNumeric(typeOf(dates))) return kBadType;
+    return formatDates(Picture(format), dates);
 }
+
+}  // namespace zrt

@@ -23,7 +23,7 @@ enum NameListId : int32_t {
 // name with it, e.g. "/Jan/Feb/.../Dec/". An empty text installs the defaults. A text with fewer
 // names than the list holds (12 or 7) gets 10001 and leaves the list as it was; text after the
 // last name needed is ignored. A null text gets 10004.
-Code InstallNames(int32_t selector, const char* text);
+[[nodiscard]] Code InstallNames(int32_t selector, const char* text);
 
 // month 1 to 12.
 std::string_view MonthName(bool longName, int32_t month);

@@ -13,6 +13,7 @@
 #include "arrayfile/operand.h"
 #include "engine/calc_drivers.h"
 #include "engine/operators.h"
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "zrt32.h"
 
@@ -42,8 +43,6 @@ Code calc(const APLArray* arg) {
 
 }  // namespace
 
-}  // namespace zrt
+Result body::Calc(const APLArray* arg) { return calc(arg); }
 
-extern "C" ZRT_PUBLIC APLArray* ZRT_API Calc(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::calc(arg); });
-}
+}  // namespace zrt

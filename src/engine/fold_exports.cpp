@@ -14,6 +14,7 @@
 #include "engine/folds.h"
 #include "engine/operators.h"
 #include "frame/args.h"
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "zrt32.h"
 
@@ -32,7 +33,21 @@ Code parse(const APLArray* arg, uint32_t index, Operand& op, uint16_t destinatio
     return ParseOperand(arg, index, op, destination, form);
 }
 
-Code reduce(const APLArray* arg) {
+// The weights of LComb: a number for each id of the source along the axis.
+Code weightsOf(const APLArray* arg, uint32_t index, uint32_t n, std::vector<double>& out) {
+    APLArray* w;
+    if (Code c = GetItemArray(arg, index, w)) return c;
+    if (!w) return kBadType;
+    if (ArgumentCount(w) != n) return kRange;
+    out.resize(n);
+    for (uint32_t i = 0; i < n; ++i)
+        if (Code c = GetItemDouble(w, i, out[i])) return c;
+    return kOk;
+}
+
+}  // namespace
+
+Result body::Reduce(const APLArray* arg) {
     std::string name;
     if (Code c = NameOf(arg, 0, name)) return c;
     int32_t axis = 0;
@@ -49,19 +64,7 @@ Code reduce(const APLArray* arg) {
     return RunReduce(target, source, axis, FindTwoOperand(name));
 }
 
-// The weights of LComb: a number for each id of the source along the axis.
-Code weightsOf(const APLArray* arg, uint32_t index, uint32_t n, std::vector<double>& out) {
-    APLArray* w;
-    if (Code c = GetItemArray(arg, index, w)) return c;
-    if (!w) return kBadType;
-    if (ArgumentCount(w) != n) return kRange;
-    out.resize(n);
-    for (uint32_t i = 0; i < n; ++i)
-        if (Code c = GetItemDouble(w, i, out[i])) return c;
-    return kOk;
-}
-
-Code lcomb(const APLArray* arg) {
+Result body::LComb(const APLArray* arg) {
     if (ArgumentCount(arg) != 5) return kBadType;
     std::string name;
     if (Code c = NameOf(arg, 0, name)) return c;
@@ -79,7 +82,7 @@ Code lcomb(const APLArray* arg) {
     return RunLComb(target, source, axis, weights, *f);
 }
 
-Code correctWtd(const APLArray* arg) {
+Result body::CorrectWtd(const APLArray* arg) {
     if (ArgumentCount(arg) != 6) return kBadType;
     std::string name;
     if (Code c = NameOf(arg, 0, name)) return c;
@@ -95,18 +98,4 @@ Code correctWtd(const APLArray* arg) {
     return RunCorrectWtd(target, source, divisor, weights, axis, *f);
 }
 
-}  // namespace
-
 }  // namespace zrt
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API Reduce(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::reduce(arg); });
-}
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API LComb(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::lcomb(arg); });
-}
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API CorrectWtd(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::correctWtd(arg); });
-}

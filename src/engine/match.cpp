@@ -2,13 +2,13 @@
 // any operand forms; B offers 1 cell (compared with every cell of A) or as many as A. Cells a
 // and b agree when |a - b| <= 1e-14 x |a|: the tolerance is relative to A alone. The answer is
 // (0, 1 or 0), or the code alone; operands of bits have no numbers to compare (10015).
-#include <cstring>
 
 #include "arrayfile/arguments.h"
 #include "arrayfile/operand.h"
 #include "engine/tolerance.h"
 #include "engine/walk_scope.h"
 #include "frame/args.h"
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "zrt32.h"
 
@@ -42,12 +42,14 @@ Code runMatch(Operand& a, Operand& b, bool& same) {
 }
 
 ArrayPtr answer(int32_t flag) {
-    ArrayPtr v(allocVector(kInt32, 1));
-    if (v) std::memcpy(dataOf(v.get()), &flag, 4);
+    ArrayPtr v(AllocVector(kInt32, 1));
+    if (v) setInt32At(dataOf(v.get()), 0, flag);
     return v;
 }
 
-Result match(const APLArray* arg) {
+}  // namespace
+
+Result body::Match(const APLArray* arg) {
     if (ArgumentCount(arg) != 2) return kBadType;
     bool same = false;
     {
@@ -60,10 +62,4 @@ Result match(const APLArray* arg) {
     return answer(same ? 1 : 0);
 }
 
-}  // namespace
-
 }  // namespace zrt
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API Match(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::match(arg); });
-}

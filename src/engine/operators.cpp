@@ -6,6 +6,7 @@
 
 #include "arrayfile/cells.h"
 #include "engine/tolerance.h"
+#include "platform/ascii_case.h"
 #include "platform/platform.h"
 #include "platform/vector_clones.h"
 
@@ -203,21 +204,10 @@ const Operator kThreeOperandTable[] = {
     {"movaud", nullptr, kMoveAudited},
 };
 
-bool sameWithoutCase(std::string_view a, const char* b) {
-    size_t n = std::strlen(b);
-    if (a.size() != n) return false;
-    for (size_t i = 0; i < n; ++i) {
-        char c = a[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != b[i]) return false;
-    }
-    return true;
-}
-
 template <size_t N>
 const Operator* find(const Operator (&table)[N], std::string_view name) {
     for (const Operator& row : table)
-        if (sameWithoutCase(name, row.name)) return &row;
+        if (platform::sameIgnoringCase(name, row.name)) return &row;
     return nullptr;
 }
 

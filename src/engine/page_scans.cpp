@@ -10,12 +10,13 @@
 #include <cstring>
 #include <vector>
 
-#include "arrayfile/operand.h"
 #include "arrayfile/arguments.h"
+#include "arrayfile/operand.h"
 #include "arrayfile/walk.h"
 #include "engine/tolerance.h"
 #include "engine/walk_scope.h"
 #include "frame/args.h"
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "zrt32.h"
 
@@ -43,16 +44,14 @@ Code pageDimensionOf(const APLArray* arg, int32_t& p) {
 }
 
 ArrayPtr zeroIntegers(uint32_t n) {
-    ArrayPtr v(allocVector(kInt32, n));
+    ArrayPtr v(AllocVector(kInt32, n));
     if (v) std::memset(dataOf(v.get()), 0, size_t(n) * 4);
     return v;
 }
 
-void setInteger(APLArray* v, uint32_t i, int32_t value) {
-    std::memcpy(dataOf(v) + size_t(i) * 4, &value, 4);
-}
+}  // namespace
 
-Result flagNonZeroPages(const APLArray* arg) {
+Result body::FlagNonZeroPages(const APLArray* arg) {
     Operand a;
     if (Code c = pagedOperand(arg, a)) return c;
     int32_t p = 0;
@@ -86,11 +85,11 @@ Result flagNonZeroPages(const APLArray* arg) {
         }
     });
     if (code) return code;
-    for (uint32_t i = 0; i < n; ++i) setInteger(flags.get(), i, f[i]);
+    for (uint32_t i = 0; i < n; ++i) setInt32At(dataOf(flags.get()), i, f[i]);
     return flags;
 }
 
-Result findFirstNonZeroPage(const APLArray* arg) {
+Result body::FindFirstNonZeroPage(const APLArray* arg) {
     Operand a;
     if (Code c = pagedOperand(arg, a)) return c;
     int32_t p = 0;
@@ -118,20 +117,10 @@ Result findFirstNonZeroPage(const APLArray* arg) {
     if (at < steps)  // the step in row-major order: the last dimension varies fastest
         for (uint32_t j = rank; j-- > 0;) {
             const Dimension& d = a.selection->dims[j];
-            setInteger(ids.get(), j, d.ids[at % d.size]);
+            setInt32At(dataOf(ids.get()), j, d.ids[at % d.size]);
             at /= d.size;
         }
     return ids;
 }
 
-}  // namespace
-
 }  // namespace zrt
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API FlagNonZeroPages(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::flagNonZeroPages(arg); });
-}
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API FindFirstNonZeroPage(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::findFirstNonZeroPage(arg); });
-}

@@ -17,6 +17,7 @@
 #include "engine/tolerance.h"
 #include "engine/walk_scope.h"
 #include "frame/args.h"
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "zrt32.h"
 
@@ -91,7 +92,9 @@ Code runRangeAlloc(Operand& target, Operand& source, const std::vector<RangeRule
     });
 }
 
-Code rangeAlloc(const APLArray* arg) {
+}  // namespace
+
+Result body::RangeAlloc(const APLArray* arg) {
     if (!arg || typeOf(arg) != kNested || rankOf(arg) != 1 || ArgumentCount(arg) != 3)
         return kBadType;
     const APLArray* matrix = nullptr;
@@ -105,10 +108,4 @@ Code rangeAlloc(const APLArray* arg) {
     return runRangeAlloc(target, source, rules);
 }
 
-}  // namespace
-
 }  // namespace zrt
-
-extern "C" ZRT_PUBLIC APLArray* ZRT_API RangeAlloc(APLArray* arg) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::rangeAlloc(arg); });
-}

@@ -7,13 +7,19 @@
 // form carried, yet it is ours.
 #pragma once
 
+#include <cstdlib>
 #include <memory>
 
 #include "frame/array.h"
 
 namespace zrt {
 
-void FreeBuiltTree(APLArray* a);
+inline void FreeBuiltTree(APLArray* a) {
+    if (!a) return;
+    if (typeOf(a) == kNested)
+        for (uint32_t k = 0, n = storedCount(a); k < n; ++k) FreeBuiltTree(slotAt(a, k));
+    std::free(a);
+}
 
 struct BuiltTreeDeleter {
     void operator()(APLArray* a) const { FreeBuiltTree(a); }

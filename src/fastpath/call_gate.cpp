@@ -80,7 +80,7 @@ Code runRequest(const void* buffer, TreePtr& result) {
 }
 
 TreePtr errorResult(Code code) {
-    TreePtr a(allocVector(kInt32, 2));
+    TreePtr a(AllocVector(kInt32, 2));
     if (a) {
         const int32_t words[2] = {kErrorTag, static_cast<int32_t>(code)};
         std::memcpy(dataOf(a.get()), words, sizeof words);

@@ -101,7 +101,7 @@ uint64_t PackedWords(const APLArray* a) {
     if (!a) return kEmptyVectorWords;
     if (typeOf(a) != kNested) return a->blockWords;
     uint64_t words = 2 + rankOf(a);
-    for (uint32_t k = 0, n = ElementCount(a); k < n; ++k) words += PackedWords(slotAt(a, k));
+    for (uint32_t k = 0, n = storedCount(a); k < n; ++k) words += PackedWords(slotAt(a, k));
     return words;
 }
 
@@ -119,7 +119,7 @@ size_t Pack(const APLArray* a, uint8_t* d) {
         return bytes;
     }
     // The block's size on a 32-bit target: one word per item slot, the prototype included.
-    const uint32_t rank = rankOf(a), n = ElementCount(a);
+    const uint32_t rank = rankOf(a), n = storedCount(a);
     store32le(d, n + rank + 2 + 1);
     std::memcpy(d + 4, reinterpret_cast<const uint8_t*>(a) + 4, 4 + 4 * size_t(rank));
     size_t at = 8 + 4 * size_t(rank);

@@ -21,11 +21,11 @@ constexpr uint32_t kMaxPackedDepth = 1000;
 // The size in bytes of the packed tree at the start of a buffer of size bytes. kBadType when
 // it holds APLType 7-15, runs past the buffer, or a simple block is smaller than its shape
 // needs.
-Code PackedSize(const uint8_t* buffer, size_t size, uint32_t& out);
+[[nodiscard]] Code PackedSize(const uint8_t* buffer, size_t size, uint32_t& out);
 
 // A new array tree from the packed tree at the start of the buffer; the same checks as
 // PackedSize, kNoMemory when a block cannot be had.
-Code Unpack(const uint8_t* buffer, size_t size, TreePtr& out);
+[[nodiscard]] Code Unpack(const uint8_t* buffer, size_t size, TreePtr& out);
 
 // Words of the packed form of a; a null item slot (an unfilled prototype) packs as an empty
 // vector.

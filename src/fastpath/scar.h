@@ -65,10 +65,10 @@ struct ScarPlan {
 
 // kBadType for an array that cannot be encoded: element types 7-15, nesting deeper than
 // kMaxScarDepth, or a buffer that would not fit 32-bit offsets and sizes.
-Code PlanSCAR(const APLArray* a, ScarPlan& plan);
+[[nodiscard]] Code PlanScar(const APLArray* a, ScarPlan& plan);
 
 // Total size in bytes of the node tree of a, header excluded.
-Code SCARSize(const APLArray* a, uint64_t& size);
+[[nodiscard]] Code ScarSize(const APLArray* a, uint64_t& size);
 
 // Receives an encoding in order, in pieces.
 class ScarSink {
@@ -80,10 +80,10 @@ public:
 // Header 'B', 'L' and the interpreter's character-set name, then the tree of a as planned.
 // Null item slots (an empty nested array's unfilled prototype) encode as an empty vector;
 // padding is zeroed.
-void WriteSCAR(const APLArray* a, const ScarPlan& plan, ScarSink& sink);
+void WriteScar(const APLArray* a, const ScarPlan& plan, ScarSink& sink);
 
 // The whole encoding in one new buffer; kNoMemory when it cannot be had.
-Code EncodeSCAR(const APLArray* a, ScarBuffer& out);
+[[nodiscard]] Code EncodeScar(const APLArray* a, ScarBuffer& out);
 
 // ---- Decoding --------------------------------------------------------------------------------
 // Every offset and length is checked against the buffer before it is followed; what does not
@@ -96,18 +96,18 @@ Code EncodeSCAR(const APLArray* a, ScarBuffer& out);
 // fix-up counts them; a tree that would take more is refused with kNoMemory before the builder
 // allocates anything.
 
-// Prepares a whole buffer for SCARToAPL: the text form is decoded into `decoded` (and buffer
+// Prepares a whole buffer for BuildFromScar: the text form is decoded into `decoded` (and buffer
 // then refers to it), nodes of the other byte order are swapped to the local one ('L'), and
 // character data is translated through table (null: none). Nothing is written when the buffer
 // is binary, in the local order and no table is given.
-Code XSCARDecode(ByteSpan& buffer, char local, const uint8_t* table, uint64_t limit,
+[[nodiscard]] Code PrepareScar(ByteSpan& buffer, char local, const uint8_t* table, uint64_t limit,
                  std::unique_ptr<uint8_t[]>& decoded);
 
 // The in-place fix-up of the node tree at node (a position in buffer).
-Code SCARDecode(ByteSpan buffer, size_t node, bool swap, const uint8_t* table, uint64_t limit);
+[[nodiscard]] Code FixUpScar(ByteSpan buffer, size_t node, bool swap, const uint8_t* table, uint64_t limit);
 
 // A new array tree from the fixed-up node tree at node.
-Code SCARToAPL(ByteSpan buffer, size_t node, TreePtr& out);
+[[nodiscard]] Code BuildFromScar(ByteSpan buffer, size_t node, TreePtr& out);
 
 // The bytes that the text form gives for text (up to its first NUL or its end).
 void DecodeScarText(const uint8_t* text, size_t size, uint8_t* out, size_t& written);

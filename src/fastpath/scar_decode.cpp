@@ -248,7 +248,7 @@ TreePtr newArray(uint32_t sqType, uint32_t rank, const uint32_t* shape) {
 
 template <class T>
 TreePtr scalarOf(uint32_t aplType, T value) {
-    TreePtr a(allocScalar(aplType));
+    TreePtr a(AllocScalar(aplType));
     if (a) std::memcpy(dataOf(a.get()), &value, sizeof value);
     return a;
 }
@@ -424,7 +424,7 @@ void DecodeScarText(const uint8_t* text, size_t size, uint8_t* out, size_t& writ
 
 // ---- Entry points ----------------------------------------------------------------------------
 
-Code XSCARDecode(ByteSpan& buffer, char local, const uint8_t* table, uint64_t limit,
+Code PrepareScar(ByteSpan& buffer, char local, const uint8_t* table, uint64_t limit,
                  std::unique_ptr<uint8_t[]>& decoded) {
     if (LogEnabled(0, kLogScar, 2)) LogMessage("XSCARDecode");
     if (buffer.size < kScarHeaderSize) return kFileError;
@@ -443,14 +443,14 @@ Code XSCARDecode(ByteSpan& buffer, char local, const uint8_t* table, uint64_t li
         buffer = {decoded.get(), size};
     }
     if (LogEnabled(0, kLogScar, 3)) LogMessage("Binary");
-    return SCARDecode(buffer, kScarHeaderSize, order != static_cast<uint8_t>(local), table, limit);
+    return FixUpScar(buffer, kScarHeaderSize, order != static_cast<uint8_t>(local), table, limit);
 }
 
-Code SCARDecode(ByteSpan buffer, size_t node, bool swap, const uint8_t* table, uint64_t limit) {
+Code FixUpScar(ByteSpan buffer, size_t node, bool swap, const uint8_t* table, uint64_t limit) {
     return Fixup(buffer, swap, table, limit).node(node);
 }
 
-Code SCARToAPL(ByteSpan buffer, size_t node, TreePtr& out) {
+Code BuildFromScar(ByteSpan buffer, size_t node, TreePtr& out) {
     return Builder(buffer).node(node, out);
 }
 

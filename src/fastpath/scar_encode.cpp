@@ -23,7 +23,7 @@ uint64_t nodeLength(uint32_t rank, uint64_t n, uint32_t bits) {
 
 uint64_t nodeLengthOf(const APLArray* a) {
     if (!a) return nodeLength(1, 0, 1);
-    return nodeLength(rankOf(a), ElementCount(a), kScarBits[SQTypeOf(a)]);
+    return nodeLength(rankOf(a), storedCount(a), kScarBits[SQTypeOf(a)]);
 }
 
 bool isNested(const APLArray* a) { return a && typeOf(a) == kNested; }
@@ -33,7 +33,7 @@ Code measure(const APLArray* a, uint32_t depth, ScarPlan& plan, uint64_t& size) 
     if (a && (typeOf(a) > kNested || depth > kMaxScarDepth)) return kBadType;
     size = nodeLengthOf(a);
     if (!isNested(a)) return kOk;
-    const uint32_t n = ElementCount(a);
+    const uint32_t n = storedCount(a);
     const size_t first = plan.offsets.size();
     plan.offsets.resize(first + n);
     for (uint32_t k = 0; k < n; ++k) {
@@ -64,7 +64,7 @@ public:
         const uint32_t rank = a ? rankOf(a) : 1;
         const uint32_t* shape = a ? shapeOf(a) : &kNoShape;
         const uint32_t sq = a ? SQTypeOf(a) : kSqBool;
-        const uint32_t n = a ? ElementCount(a) : 0;
+        const uint32_t n = a ? storedCount(a) : 0;
         const uint64_t length = nodeLengthOf(a);
         uint8_t header[8 + 4 * 15];
         store32le(header, static_cast<uint32_t>(length));
@@ -124,34 +124,34 @@ private:
 
 }  // namespace
 
-Code PlanSCAR(const APLArray* a, ScarPlan& plan) {
+Code PlanScar(const APLArray* a, ScarPlan& plan) {
     if (!a) return kBadType;
     plan.offsets.clear();
     return measure(a, 1, plan, plan.treeSize);
 }
 
-Code SCARSize(const APLArray* a, uint64_t& size) {
+Code ScarSize(const APLArray* a, uint64_t& size) {
     ScarPlan plan;
-    if (Code c = PlanSCAR(a, plan)) return c;
+    if (Code c = PlanScar(a, plan)) return c;
     size = plan.treeSize;
     return kOk;
 }
 
-void WriteSCAR(const APLArray* a, const ScarPlan& plan, ScarSink& sink) {
+void WriteScar(const APLArray* a, const ScarPlan& plan, ScarSink& sink) {
     uint8_t header[kScarHeaderSize] = {'B', 'L'};
     std::memcpy(header + 2, DyalogCharset().text, 6);
     sink.put(header, sizeof header);
     Encoder(plan, sink).node(a);
 }
 
-Code EncodeSCAR(const APLArray* a, ScarBuffer& out) {
+Code EncodeScar(const APLArray* a, ScarBuffer& out) {
     ScarPlan plan;
-    if (Code c = PlanSCAR(a, plan)) return c;
+    if (Code c = PlanScar(a, plan)) return c;
     const size_t size = static_cast<size_t>(kScarHeaderSize + plan.treeSize);
     std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[size]);
     if (!bytes) return kNoMemory;
     MemorySink sink(bytes.get());
-    WriteSCAR(a, plan, sink);
+    WriteScar(a, plan, sink);
     out.bytes = std::move(bytes);
     out.size = size;
     return kOk;

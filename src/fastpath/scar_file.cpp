@@ -4,14 +4,17 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <new>
 #include <vector>
 
 #include "fastpath/byte_order.h"
 #include "fastpath/scar.h"
+#include "frame/export_bodies.h"
 #include "frame/log.h"
 #include "frame/result.h"
 #include "frame/root.h"
+#include "frame/settings.h"
 #include "pack/crc32.h"
 
 namespace zrt {
@@ -86,7 +89,7 @@ Code writeContent(platform::File& file, const APLArray* data, const ScarPlan& pl
     uint8_t fields[10] = {'0', version == 0 ? uint8_t('0') : uint8_t('1')};
     if (Code c = RetryHWrite(file, fields, version == 0 ? 2 : 10)) return c;
     FileSink sink(file);
-    WriteSCAR(data, plan, sink);
+    WriteScar(data, plan, sink);
     if (Code c = sink.finish()) return c;
     if (version == 0) return kOk;
     store32le(fields + 2, sink.crc());
@@ -102,7 +105,7 @@ Code writeScarFile(const APLArray* name, const APLArray* data) {
     std::string target;
     if (!hostName(name, 1, target)) return kBadType;
     ScarPlan plan;
-    if (Code c = PlanSCAR(data, plan)) return c;
+    if (Code c = PlanScar(data, plan)) return c;
     std::string temporary;
     if (Code c = TemporaryScarName(target, temporary)) return c;
 
@@ -114,7 +117,7 @@ Code writeScarFile(const APLArray* name, const APLArray* data) {
         if (logging(3)) LogPrintf("FileWrite: CreateFile %u name %s", e, temporary.c_str());
         return kFileError;
     }
-    Code code = writeContent(file, data, plan, as<RootObject>(root)->scarVersion);
+    Code code = writeContent(file, data, plan, as<RootObject>(root)->scar->version);
     if (file.close() != platform::kOk && code == kOk) code = kFileError;
     if (code != kOk) return code;
 
@@ -176,7 +179,7 @@ bool copyWithCrc(const uint8_t* from, uint8_t* into, size_t n, uint32_t& crc) {
 // The bytes that the arrays of one decoded file may take together.
 uint64_t decodeLimit() {
     RootObject* root = CurrentRoot();
-    return uint64_t(root ? root->scarReadLimit : kDefaultScarReadLimit) << 20;
+    return uint64_t(root ? root->scar->readLimit : kDefaultScarReadLimit) << 20;
 }
 
 // The table from the file's character set to the interpreter's; none before Init.
@@ -195,8 +198,8 @@ Code decodeScar(ByteSpan scar, TreePtr& out) {
     const uint8_t* table;
     if (Code c = translationFor(scar.data, table)) return c;
     std::unique_ptr<uint8_t[]> decoded;
-    if (Code c = XSCARDecode(scar, 'L', table, decodeLimit(), decoded)) return c;
-    return SCARToAPL(scar, kScarHeaderSize, out);
+    if (Code c = PrepareScar(scar, 'L', table, decodeLimit(), decoded)) return c;
+    return BuildFromScar(scar, kScarHeaderSize, out);
 }
 
 Code readScarFile(const APLArray* name, TreePtr& out) {
@@ -243,6 +246,14 @@ Code readScarFile(const APLArray* name, TreePtr& out) {
 
 }  // namespace
 
+void ReadScarSettings(RootObject& root) {
+    ScarSettings& settings = root.scar.get();
+    const char* base = root.registryBase.c_str();
+    settings.version = NumberSetting("Main", "DLLScarVersion", "0", base) >= 1 ? 1 : 0;
+    settings.readLimit = NumberSetting("MEMORY", "ScarReadLimit",
+                                       std::to_string(kDefaultScarReadLimit).c_str(), base);
+}
+
 Code TemporaryScarName(const std::string& target, std::string& out) {
     const size_t dot = target.rfind('.');
     out = (dot == std::string::npos || dot == 0) ? ".NEW" : target.substr(0, dot) + ".NEW";
@@ -267,19 +278,16 @@ Code RetryHWrite(platform::File& file, const void* bytes, uint32_t count) {
     return kShortWrite;
 }
 
-}  // namespace zrt
-
 // FileWrite: stores any array in a SCAR file under the name given.
-extern "C" ZRT_PUBLIC APLArray* ZRT_API FileWrite(APLArray* name, APLArray* data) {
-    return zrt::guarded([&]() -> zrt::Result { return zrt::writeScarFile(name, data); });
+Result body::FileWrite(const APLArray* name, const APLArray* data) {
+    return writeScarFile(name, data);
 }
 
 // FileRead: the array stored in a SCAR file.
-extern "C" ZRT_PUBLIC APLArray* ZRT_API FileRead(APLArray* name) {
-    using namespace zrt;
-    return guarded([&]() -> Result {
-        TreePtr tree;
-        if (Code c = readScarFile(name, tree)) return c;
-        return ArrayPtr(tree.release());
-    });
+Result body::FileRead(const APLArray* name) {
+    TreePtr tree;
+    if (Code c = readScarFile(name, tree)) return c;
+    return ArrayPtr(tree.release());
 }
+
+}  // namespace zrt

@@ -22,13 +22,25 @@ namespace zrt {
 
 extern const char kScarFileId[14];
 
+struct RootObject;
+
+// Megabytes that the arrays of one decoded SCAR file may take together, unless set.
+constexpr uint32_t kDefaultScarReadLimit = 1024;
+
+// The settings of SCAR files, read by Init.
+struct ScarSettings {
+    uint32_t version = 0;                        // Main DLLScarVersion: 1 writes version "01"
+    uint32_t readLimit = kDefaultScarReadLimit;  // MEMORY ScarReadLimit; 0: no limit
+};
+void ReadScarSettings(RootObject& root);
+
 // The target with everything from its last "." removed, then ".NEW"; ".NEW" alone (in the
 // current directory) when the name has no "." after its first character. kFileError when the
 // result would not fit the 256-byte name buffer of the format's first writers.
-Code TemporaryScarName(const std::string& target, std::string& out);
+[[nodiscard]] Code TemporaryScarName(const std::string& target, std::string& out);
 
 // One write of count bytes with up to three attempts, two seconds apart; 10103 when it stays
 // short. (A SCAR buffer is smaller than 4 GB: its size field and offsets are 32-bit.)
-Code RetryHWrite(platform::File& file, const void* bytes, uint32_t count);
+[[nodiscard]] Code RetryHWrite(platform::File& file, const void* bytes, uint32_t count);
 
 }  // namespace zrt

@@ -10,8 +10,6 @@ namespace zrt {
 
 namespace {
 
-bool isNumericType(uint32_t t) { return t >= kBool && t <= kDouble; }
-
 // Element k of a simple numeric array as a 32-bit integer: doubles must be whole and in range.
 Code intAt(const APLArray* a, uint32_t k, int32_t& out) {
     if (typeOf(a) != kDouble) {
@@ -28,7 +26,7 @@ Code intAt(const APLArray* a, uint32_t k, int32_t& out) {
 Code enclosedNumber(const APLArray* a, uint32_t i, const APLArray*& inner) {
     inner = slotAt(a, i);
     if (!inner) return kBadType;
-    if (ElementCount(inner) != 1) return kRange;
+    if (storedCount(inner) != 1) return kRange;
     return kOk;
 }
 
@@ -42,7 +40,7 @@ Code charBlock(const APLArray* a, uint32_t i, const APLArray*& block) {
         return kOk;
     }
     if (typeOf(a) != kNested) return kBadType;
-    if (i >= ElementCount(a)) return kRange;
+    if (i >= storedCount(a)) return kRange;
     const APLArray* b = slotAt(a, i);
     while (b && typeOf(b) == kNested) b = slotAt(b, 0);
     if (!b || typeOf(b) != kChar) return kBadType;
@@ -55,9 +53,9 @@ Code charBlock(const APLArray* a, uint32_t i, const APLArray*& block) {
 Code GetItemInt(const APLArray* a, uint32_t i, int32_t& out) {
     while (true) {
         if (!a) return kBadType;
-        if (i >= ElementCount(a)) return kRange;
+        if (i >= storedCount(a)) return kRange;
         uint32_t t = typeOf(a);
-        if (isNumericType(t)) return intAt(a, i, out);
+        if (isSimpleNumeric(t)) return intAt(a, i, out);
         if (t != kNested) return kBadType;
         if (Code c = enclosedNumber(a, i, a)) return c;
         i = 0;
@@ -67,9 +65,9 @@ Code GetItemInt(const APLArray* a, uint32_t i, int32_t& out) {
 Code GetItemDouble(const APLArray* a, uint32_t i, double& out) {
     while (true) {
         if (!a) return kBadType;
-        if (i >= ElementCount(a)) return kRange;
+        if (i >= storedCount(a)) return kRange;
         uint32_t t = typeOf(a);
-        if (isNumericType(t)) {
+        if (isSimpleNumeric(t)) {
             out = numberAt(a, i);
             return kOk;
         }
@@ -81,7 +79,7 @@ Code GetItemDouble(const APLArray* a, uint32_t i, double& out) {
 
 Code GetItemString(const APLArray* a, uint32_t i, char* buffer, uint32_t size) {
     while (a && typeOf(a) == kNested) {
-        if (i >= ElementCount(a)) return kRange;
+        if (i >= storedCount(a)) return kRange;
         a = slotAt(a, i);
         i = 0;
     }
@@ -89,14 +87,14 @@ Code GetItemString(const APLArray* a, uint32_t i, char* buffer, uint32_t size) {
     uint32_t t = typeOf(a);
     if (t == kChar) {
         if (i != 0) return kRange;
-        uint32_t n = ElementCount(a);
+        uint32_t n = storedCount(a);
         if (n >= size) return kRange;
         std::memcpy(buffer, dataOf(a), n);
         buffer[n] = 0;
         TranslateToHost(buffer);
         return kOk;
     }
-    if (isNumericType(t)) {
+    if (isSimpleNumeric(t)) {
         double d;
         if (GetItemDouble(a, i, d) != kOk) return kBadType;
         if (size == 0) return kRange;
@@ -109,7 +107,7 @@ Code GetItemString(const APLArray* a, uint32_t i, char* buffer, uint32_t size) {
 Code GetItemChars(const APLArray* a, uint32_t i, char* buffer, uint32_t size) {
     const APLArray* block;
     if (Code c = charBlock(a, i, block)) return c;
-    uint32_t n = ElementCount(block);
+    uint32_t n = storedCount(block);
     if (n > size) return kRange;
     std::memcpy(buffer, dataOf(block), n);
     return kOk;
@@ -118,13 +116,13 @@ Code GetItemChars(const APLArray* a, uint32_t i, char* buffer, uint32_t size) {
 Code GetItemLength(const APLArray* a, uint32_t i, uint32_t& out) {
     const APLArray* block;
     if (Code c = charBlock(a, i, block)) return c;
-    out = ElementCount(block);
+    out = storedCount(block);
     return kOk;
 }
 
 Code GetItemArray(const APLArray* a, uint32_t i, APLArray*& out) {
     if (!a || typeOf(a) != kNested) return kBadType;
-    if (i >= ElementCount(a)) return kRange;
+    if (i >= storedCount(a)) return kRange;
     out = slotAt(a, i);
     return kOk;
 }
@@ -134,13 +132,13 @@ namespace {
 template <class T>
 Code setNumber(APLArray* a, uint32_t i, T value, uint32_t simpleType) {
     if (!a) return kBadType;
-    if (i >= ElementCount(a)) return kRange;
+    if (i >= storedCount(a)) return kRange;
     if (typeOf(a) == simpleType) {
         std::memcpy(dataOf(a) + uint64_t(i) * sizeof(T), &value, sizeof(T));
         return kOk;
     }
     if (typeOf(a) != kNested) return kBadType;
-    APLArray* scalar = allocScalar(simpleType);
+    APLArray* scalar = AllocScalar(simpleType);
     if (!scalar) return kNoMemory;
     std::memcpy(dataOf(scalar), &value, sizeof(T));
     setSlot(a, i, scalar);
@@ -152,7 +150,7 @@ Code setNumber(APLArray* a, uint32_t i, T value, uint32_t simpleType) {
 Code setText(APLArray* a, uint32_t i, const char* source, uint32_t n, bool translate) {
     if (!a) return kBadType;
     if (typeOf(a) == kNested) {
-        if (i >= ElementCount(a)) return kRange;
+        if (i >= storedCount(a)) return kRange;
         APLArray* text = AllocArrayOfSQType(kSqChar, 1, &n);
         if (!text) return kNoMemory;
         setSlot(a, i, text);
@@ -160,7 +158,7 @@ Code setText(APLArray* a, uint32_t i, const char* source, uint32_t n, bool trans
     } else if (typeOf(a) != kChar) {
         return kBadType;
     }
-    uint32_t width = ElementCount(a);
+    uint32_t width = storedCount(a);
     if (translate ? width < n : width != n) return kRange;
     uint8_t* data = dataOf(a);
     if (n) std::memcpy(data, source, n);
@@ -189,7 +187,7 @@ Code SetItemChars(APLArray* a, uint32_t i, const char* source, uint32_t n) {
 
 Code SetItemArray(APLArray* a, uint32_t i, APLArray* p) {
     if (!a || typeOf(a) != kNested) return kBadType;
-    if (i >= ElementCount(a)) return kRange;
+    if (i >= storedCount(a)) return kRange;
     setSlot(a, i, p);
     return kOk;
 }
@@ -205,8 +203,8 @@ std::unique_ptr<char[]> DupItemString(const APLArray* a, uint32_t i) {
 std::unique_ptr<char[]> DupArgName(const APLArray* a) { return DupItemString(a, 0); }
 
 APLArray* CodeResult(Code code) {
-    APLArray* r = allocVector(kInt32, 1);
-    if (r) SetItemInt(r, 0, static_cast<int32_t>(code));
+    APLArray* r = AllocVector(kInt32, 1);
+    if (r) setInt32At(dataOf(r), 0, static_cast<int32_t>(code));
     return r;
 }
 
@@ -215,13 +213,13 @@ APLArray* CodeOrResult(Code code, APLArray* value) {
         FreeArray(value);
         return CodeResult(code);
     }
-    APLArray* r = allocVector(kNested, 2);
+    APLArray* r = AllocVector(kNested, 2);
     if (!r || SetItemInt(r, 0, 0) != kOk) {
         FreeArray(r);
         FreeArray(value);
         return CodeResult(kNoMemory);
     }
-    SetItemArray(r, 1, value);
+    setSlot(r, 1, value);
     return r;
 }
 

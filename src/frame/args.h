@@ -14,21 +14,21 @@
 
 namespace zrt {
 
-Code GetItemInt(const APLArray* a, uint32_t i, int32_t& out);
-Code GetItemDouble(const APLArray* a, uint32_t i, double& out);
+[[nodiscard]] Code GetItemInt(const APLArray* a, uint32_t i, int32_t& out);
+[[nodiscard]] Code GetItemDouble(const APLArray* a, uint32_t i, double& out);
 // The item as a NUL-terminated host string (translated); a number is written as by "%G".
-Code GetItemString(const APLArray* a, uint32_t i, char* buffer, uint32_t size);
+[[nodiscard]] Code GetItemString(const APLArray* a, uint32_t i, char* buffer, uint32_t size);
 // The characters of the item, untranslated and unterminated; size may equal the length.
-Code GetItemChars(const APLArray* a, uint32_t i, char* buffer, uint32_t size);
-Code GetItemLength(const APLArray* a, uint32_t i, uint32_t& out);
-Code GetItemArray(const APLArray* a, uint32_t i, APLArray*& out);
+[[nodiscard]] Code GetItemChars(const APLArray* a, uint32_t i, char* buffer, uint32_t size);
+[[nodiscard]] Code GetItemLength(const APLArray* a, uint32_t i, uint32_t& out);
+[[nodiscard]] Code GetItemArray(const APLArray* a, uint32_t i, APLArray*& out);
 
-Code SetItemInt(APLArray* a, uint32_t i, int32_t value);
-Code SetItemDouble(APLArray* a, uint32_t i, double value);
+[[nodiscard]] Code SetItemInt(APLArray* a, uint32_t i, int32_t value);
+[[nodiscard]] Code SetItemDouble(APLArray* a, uint32_t i, double value);
 // n host characters, translated to APL; a longer character target is padded with bytes of 4.
-Code SetItemString(APLArray* a, uint32_t i, const char* source, uint32_t n);
-Code SetItemChars(APLArray* a, uint32_t i, const char* source, uint32_t n);
-Code SetItemArray(APLArray* a, uint32_t i, APLArray* p);
+[[nodiscard]] Code SetItemString(APLArray* a, uint32_t i, const char* source, uint32_t n);
+[[nodiscard]] Code SetItemChars(APLArray* a, uint32_t i, const char* source, uint32_t n);
+[[nodiscard]] Code SetItemArray(APLArray* a, uint32_t i, APLArray* p);
 
 // A new string holding item i as text, or null (a numeric item has no length: null).
 std::unique_ptr<char[]> DupItemString(const APLArray* a, uint32_t i);

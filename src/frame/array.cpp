@@ -68,18 +68,13 @@ int FreeArray(APLArray* a) {
     if (!a) return 0;
     uint32_t owner = ownerClassOf(a);
     if (owner == kOwnerNested) {
-        // The product of the shape, not ElementCount: an empty array releases no prototype.
+        // The product of the shape, not storedCount: an empty array releases no prototype.
         for (uint32_t i = cellCount(a); i-- > 0;) FreeArray(slotAt(a, i));
         std::free(a);
     } else if (owner == kOwnerSimple) {
         std::free(a);
     }
     return 0;
-}
-
-uint32_t ElementCount(const APLArray* a) {
-    uint32_t n = cellCount(a);
-    return (n == 0 && typeOf(a) == kNested) ? 1 : n;
 }
 
 uint8_t* ArrayData(APLArray* a) { return dataOf(a); }
@@ -89,22 +84,7 @@ APLArray* EmptyVector() {
     return AllocArray(kBool, 1, &zero);
 }
 
-bool TypeAccepts(const APLArray* a, uint32_t wanted) {
-    switch (SQTypeOf(a)) {
-    case kSqBool: return wanted >= kSqBool && wanted <= kSqComplex;
-    case kSqInt8: return wanted >= kSqInt8 && wanted <= kSqComplex;
-    case kSqInt16: return wanted >= kSqInt16 && wanted <= kSqComplex;
-    case kSqInt32: case kSqApvInt: return wanted >= kSqInt32 && wanted <= kSqComplex;
-    case kSqDouble: case kSqApvDouble: return wanted == kSqDouble || wanted == kSqComplex;
-    case kSqComplex: return wanted == kSqComplex;
-    case kSqChar: return wanted >= kSqChar && wanted <= kSqChar32;
-    case kSqChar16: return wanted == kSqChar16 || wanted == kSqChar32;
-    case kSqChar32: return wanted == kSqChar32;
-    default: return false;
-    }
-}
-
-APLArray* allocVector(uint32_t type, uint32_t length) { return AllocArray(type, 1, &length); }
-APLArray* allocScalar(uint32_t type) { return AllocArray(type, 0, nullptr); }
+APLArray* AllocVector(uint32_t type, uint32_t length) { return AllocArray(type, 1, &length); }
+APLArray* AllocScalar(uint32_t type) { return AllocArray(type, 0, nullptr); }
 
 }  // namespace zrt

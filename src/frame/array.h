@@ -35,11 +35,8 @@ APLArray* AllocArray(uint32_t type, uint32_t rank, const uint32_t* shape);
 APLArray* AllocArrayOfSQType(uint32_t sqType, uint32_t rank, const uint32_t* shape);
 // Releases a block made here, and its items; blocks owned by someone else are left alone.
 int FreeArray(APLArray* a);
-// Product of the shape, 1 for a scalar and for an empty nested array.
-uint32_t ElementCount(const APLArray* a);
 uint8_t* ArrayData(APLArray* a);
 APLArray* EmptyVector();
-bool TypeAccepts(const APLArray* a, uint32_t wantedSqType);
 
 uint32_t SQTypeOfAPLType(uint32_t aplType);
 uint32_t APLTypeOfSQType(uint32_t sqType);
@@ -47,8 +44,8 @@ inline uint32_t SQTypeOf(const APLArray* a) { return SQTypeOfAPLType(typeOf(a));
 const char* SQTypeName(uint32_t sqType);
 
 // Convenience constructors; null when memory is short.
-APLArray* allocVector(uint32_t type, uint32_t length);
-APLArray* allocScalar(uint32_t type);
+APLArray* AllocVector(uint32_t type, uint32_t length);
+APLArray* AllocScalar(uint32_t type);
 
 // Owns an array block until it is handed on with release().
 struct ArrayDeleter {

@@ -45,11 +45,16 @@ inline const uint8_t* dataOf(const APLArray* a) {
     return reinterpret_cast<const uint8_t*>(a) + 8 + 4 * rankOf(a);
 }
 
-// Product of the shape (1 for a scalar); unlike ElementCount, 0 for an empty nested array.
+// Product of the shape (1 for a scalar).
 inline uint32_t cellCount(const APLArray* a) {
     uint32_t n = 1;
     for (uint32_t i = 0, r = rankOf(a); i < r; ++i) n *= shapeOf(a)[i];
     return n;
+}
+// The elements the data area holds: the cells, and for an empty nested array its prototype.
+inline uint32_t storedCount(const APLArray* a) {
+    uint32_t n = cellCount(a);
+    return (n == 0 && typeOf(a) == kNested) ? 1 : n;
 }
 
 inline bool isSimpleNumeric(uint32_t type) { return type >= kBool && type <= kDouble; }
@@ -110,6 +115,13 @@ inline double doubleAt(const uint8_t* p, uint64_t k) {
 }
 inline void setDoubleAt(uint8_t* p, uint64_t k, double d) { std::memcpy(p + k * 8, &d, 8); }
 
+inline int32_t int32At(const uint8_t* p, uint64_t k) {
+    int32_t v;
+    std::memcpy(&v, p + k * 4, 4);
+    return v;
+}
+inline void setInt32At(uint8_t* p, uint64_t k, int32_t v) { std::memcpy(p + k * 4, &v, 4); }
+
 // Element k of a simple numeric array (APLType 1-5) as a double.
 inline double numberAt(const APLArray* a, uint32_t k) {
     const uint8_t* d = dataOf(a);
@@ -117,7 +129,7 @@ inline double numberAt(const APLArray* a, uint32_t k) {
     case kBool: return bitAt(d, k);
     case kInt8: return static_cast<int8_t>(d[k]);
     case kInt16: { int16_t v; std::memcpy(&v, d + 2 * uint64_t(k), 2); return v; }
-    case kInt32: { int32_t v; std::memcpy(&v, d + 4 * uint64_t(k), 4); return v; }
+    case kInt32: return int32At(d, k);
     case kDouble: return doubleAt(d, k);
     default: return 0;
     }

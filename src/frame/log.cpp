@@ -107,8 +107,8 @@ void RotateLogs(uint32_t generations) {
     if (generations == 0) return;
     platform::deleteFile(generationName(generations));
     for (uint32_t k = generations - 1; k >= 1; --k)
-        platform::moveFile(generationName(k), generationName(k + 1));
-    platform::moveFile(kLogFileName, generationName(1));
+        (void)platform::moveFile(generationName(k), generationName(k + 1));
+    (void)platform::moveFile(kLogFileName, generationName(1));  // there may be no log yet
 }
 
 }  // namespace zrt

@@ -130,12 +130,6 @@ uint32_t ForEachChild(NamedObject* object, const std::function<uint32_t(NamedObj
     return 0;
 }
 
-NamedObject* FirstChild(NamedObject* object) {
-    return object->children.empty() ? nullptr : object->children.front().get();
-}
-
-NamedObject* ParentOf(NamedObject* object) { return object->parent; }
-
 NamedObject* AdoptChild(NamedObject* parent, std::unique_ptr<NamedObject> child) {
     child->parent = parent;
     parent->children.push_back(std::move(child));

@@ -3,6 +3,7 @@
 // under it, is found again by a dotted path of names, and is destroyed with its children.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -42,7 +43,7 @@ using ObjectMaker = std::function<std::unique_ptr<NamedObject>()>;
 // written: null, the object found, or the object made. The root object is made only with kind 1
 // and a maker; "." and "#" name it, and it is of no other kind (kWrongKind, or kExists with a
 // maker).
-Code LocateObject(const char* path, uint32_t kind, NamedObject*& out,
+[[nodiscard]] Code LocateObject(const char* path, uint32_t kind, NamedObject*& out,
                   const ObjectMaker& make = nullptr);
 
 // Destroys the object and everything under it, children first (oldest first).
@@ -69,8 +70,6 @@ NamedObject* FindAncestor(NamedObject* object, uint32_t kind);
 
 // Calls f(child) for each child in creation order until a call returns non-zero; returns that.
 uint32_t ForEachChild(NamedObject* object, const std::function<uint32_t(NamedObject*)>& f);
-NamedObject* FirstChild(NamedObject* object);
-NamedObject* ParentOf(NamedObject* object);
 
 // Appends a child without the registry's name checks (the items an array file brings along).
 NamedObject* AdoptChild(NamedObject* parent, std::unique_ptr<NamedObject> child);
@@ -78,16 +77,19 @@ NamedObject* AdoptChild(NamedObject* parent, std::unique_ptr<NamedObject> child)
 // Whether a name is a letter followed by letters and digits.
 bool IsObjectName(const std::string& name);
 
-// The kind-specific record of an object, or null when the object is not one (or is null).
+// The record of an object's kind (T::kKind), or null when the object is of another kind (or
+// is null): the kind decides, as only the record type of a kind is ever made with it.
 template <class T>
 T* as(NamedObject* object) {
-    return dynamic_cast<T*>(object);
+    if (!object || object->kind != T::kKind) return nullptr;
+    assert(dynamic_cast<T*>(object) != nullptr);  // a kind is only ever made as its record
+    return static_cast<T*>(object);
 }
 
 // The object at path as the record of its kind (T::kKind): LocateObject's codes, and
 // kWrongKind for an object of another kind, "." included.
 template <class T>
-Code LocateAs(const char* path, T*& out) {
+[[nodiscard]] Code LocateAs(const char* path, T*& out) {
     out = nullptr;
     NamedObject* found;
     if (Code c = LocateObject(path, T::kKind, found)) return c;

@@ -17,7 +17,7 @@ public:
     Result(Code code) : code_(code) {}  // NOLINT: a code is a result
     Result(ArrayPtr array) : code_(array ? kOk : kNoMemory), array_(std::move(array)) {}  // NOLINT
 
-    Code code() const { return code_; }
+    [[nodiscard]] Code code() const { return code_; }
     APLArray* release() { return array_.release(); }
 
 private:
@@ -38,7 +38,7 @@ APLArray* guarded(Body&& body) {
 
 // The same for exports that return their code as a plain number.
 template <class Body>
-Code guardedCode(Body&& body) {
+[[nodiscard]] Code guardedCode(Body&& body) {
     try {
         return body();
     } catch (const std::bad_alloc&) {

@@ -1,32 +1,45 @@
-// The root object of a process: the settings read by Init, the cache of translation tables,
-// and the state of legacy locking.
+// The root object of a process: where Init found its settings, the cache of translation
+// tables, and one slot for the state of each subsystem that keeps any between calls.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "frame/registry.h"
 #include "frame/xlate.h"
-#include "platform/platform.h"
 
 namespace zrt {
 
-// What legacy locking keeps for the process between calls.
-struct LockingState {
-    uint32_t maxUsers = 0;
-    platform::File usersFile;    // open for the whole login
-    std::string usersDirectory;  // where the per-user files live
-    platform::File userFile;     // the held per-user file: the process's sign of life
-    int32_t ownSlot = -1;
-    bool useMultipleLocks = false;
-    // Per-user files of earlier logins that a further LogIn set aside: they stay held, so that
-    // their slots stay alive, until the root object goes.
-    std::vector<platform::File> earlierUserFiles;
+// A subsystem's state in the root object, of a type the subsystem defines: made on first use,
+// released with the root. The root needs only the type's name; the first use, in the
+// subsystem, sees the whole type and records how to release it.
+template <class T>
+class StateSlot {
+public:
+    StateSlot() = default;
+    ~StateSlot() {
+        if (state_) release_(state_);
+    }
+    StateSlot(const StateSlot&) = delete;
+    StateSlot& operator=(const StateSlot&) = delete;
+
+    T& get() const {
+        if (!state_) {
+            state_ = new T();
+            release_ = [](T* state) { delete state; };
+        }
+        return *state_;
+    }
+    T* operator->() const { return &get(); }
+
+private:
+    mutable T* state_ = nullptr;
+    mutable void (*release_)(T*) = nullptr;
 };
 
-// Megabytes that the arrays of one decoded SCAR file may take together, unless set.
-constexpr uint32_t kDefaultScarReadLimit = 1024;
+struct ArraySettings;  // arrayfile/objects.h
+struct ScarSettings;   // fastpath/scar_file.h
+struct LockingState;   // locking/lock_file.h
 
 struct RootObject : NamedObject {
     static constexpr uint32_t kKind = kRootKind;
@@ -35,15 +48,11 @@ struct RootObject : NamedObject {
     uint32_t processId = 0;
     std::string registryBase;
     std::string iniPath;
-    uint32_t slack = 100;
-    uint32_t changeList = 1;
-    uint32_t accessSize = 4096;
-    uint32_t retryLock = 3;
-    uint32_t scarVersion = 0;
-    uint32_t scarReadLimit = kDefaultScarReadLimit;  // megabytes; 0: no limit
-    std::string locksFile = "locks.log";
     XlateCache xlateCache;
-    LockingState locking;
+
+    StateSlot<ArraySettings> arrays;
+    StateSlot<ScarSettings> scar;
+    StateSlot<LockingState> locking;
 };
 
 // The root object of the calling process, or null before Init.

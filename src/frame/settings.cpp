@@ -1,11 +1,9 @@
 #include "frame/settings.h"
 
-#include <cctype>
 #include <cstring>
 #include <string>
 
 #include "frame/log.h"
-#include "frame/result.h"
 #include "frame/root.h"
 #include "frame/xlate.h"
 #include "platform/platform.h"
@@ -21,29 +19,6 @@ int digitValue(char c) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return 99;
-}
-
-uint32_t numberSetting(const char* section, const char* key, const char* defaultValue,
-                       const char* base) {
-    char text[kSettingSize];
-    ReadSetting(section, key, defaultValue, text, sizeof text, base);
-    return ParseSettingNumber(text);
-}
-
-std::string textSetting(const char* section, const char* key, const char* defaultValue,
-                        const char* base) {
-    char text[kSettingSize];
-    ReadSetting(section, key, defaultValue, text, sizeof text, base);
-    return text;
-}
-
-bool equalsIgnoringCase(const std::string& a, const char* b) {
-    if (a.size() != std::strlen(b)) return false;
-    for (size_t k = 0; k < a.size(); ++k)
-        if (std::toupper(static_cast<unsigned char>(a[k])) !=
-            std::toupper(static_cast<unsigned char>(b[k])))
-            return false;
-    return true;
 }
 
 // One hive: the key must open and the value be a string that fits.
@@ -101,11 +76,25 @@ uint32_t ReadSetting(const char* section, const char* key, const char* defaultVa
     return static_cast<uint32_t>(std::strlen(buffer));
 }
 
+uint32_t NumberSetting(const char* section, const char* key, const char* defaultValue,
+                       const char* base) {
+    char text[kSettingSize];
+    ReadSetting(section, key, defaultValue, text, sizeof text, base);
+    return ParseSettingNumber(text);
+}
+
+std::string TextSetting(const char* section, const char* key, const char* defaultValue,
+                        const char* base) {
+    char text[kSettingSize];
+    ReadSetting(section, key, defaultValue, text, sizeof text, base);
+    return text;
+}
+
 Code ReadSettings(RootObject& root) {
     const char* base = root.registryBase.c_str();
-    if (root.iniPath.empty()) root.iniPath = textSetting("Main", "FileSysIni", "", base);
+    if (root.iniPath.empty()) root.iniPath = TextSetting("Main", "FileSysIni", "", base);
 
-    SetTranslationFile(textSetting("Main", "APLUNICODE", "APLUNICD.INI", base));
+    SetTranslationFile(TextSetting("Main", "APLUNICODE", "APLUNICD.INI", base));
     CharsetName dyalog, host;
     ReadCharsetNames(dyalog, host);
     const uint8_t* table = nullptr;
@@ -113,44 +102,11 @@ Code ReadSettings(RootObject& root) {
     InstallTable(HostToAPL, toAPL == kOk ? table : nullptr);
     Code code = ReadXlate(dyalog, host, root.xlateCache, table);
     InstallTable(APLToHost, code == kOk ? table : nullptr);
-
-    root.retryLock = numberSetting("Main", "DLLRetryLock", "3", base);
-    if (root.retryLock == 0) root.retryLock = 1;
-    root.slack = numberSetting("MEMORY", "Slack", "100", base);
-    root.scarVersion = numberSetting("Main", "DLLScarVersion", "0", base) >= 1 ? 1 : 0;
-    root.scarReadLimit = numberSetting("MEMORY", "ScarReadLimit",
-                                       std::to_string(kDefaultScarReadLimit).c_str(), base);
-    root.changeList = equalsIgnoringCase(textSetting("MEMORY", "ChangeList", "YES", base), "YES");
-    root.accessSize = numberSetting("MEMORY", "AccessSize", "4096", base);
-
-    char locks[kSettingSize];
-    platform::profileString("Main", "Locks", "locks.log", locks, sizeof locks,
-                            root.iniPath.c_str());
-    root.locksFile = locks;
-
-    SetDebugMask(numberSetting("MEMORY", "Debug", "0x00000000", base));
     return code;
 }
 
-}  // namespace zrt
-
-// Init: creates the root object of the process, rotates the logs and reads the settings.
-// A repeated call gives 10011 and changes nothing (but the logs are rotated again).
-extern "C" ZRT_PUBLIC uint32_t ZRT_API Init(const char* registryBase, const char* iniPath) {
-    using namespace zrt;
-    return guardedCode([&]() -> Code {
-        NamedObject* object = nullptr;
-        Code code = LocateObject(".", kRootKind, object,
-                                 [] { return std::make_unique<RootObject>(); });
-        RotateLogs(3);
-        if (code == kOk) {
-            auto* root = as<RootObject>(object);
-            root->registryBase =
-                registryBase && *registryBase ? registryBase : kDefaultRegistryBase;
-            if (iniPath && *iniPath) root->iniPath = iniPath;
-            code = ReadSettings(*root);
-        }
-        if (code != kOk && code != kRootExists) DestroyObject(object);
-        return code;
-    });
+void ReadDebugSetting(const RootObject& root) {
+    SetDebugMask(NumberSetting("MEMORY", "Debug", "0x00000000", root.registryBase.c_str()));
 }
+
+}  // namespace zrt

@@ -1,8 +1,9 @@
 // Configuration: registry values under a base key (sections Main and MEMORY, the current user
-// first, then the machine), the initialisation file, and the settings Init keeps in the root.
+// first, then the machine), read by Init for the frame and by each subsystem for its own.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "frame/codes.h"
 
@@ -20,8 +21,16 @@ constexpr uint32_t kSettingSize = 260;
 uint32_t ReadSetting(const char* section, const char* key, const char* defaultValue,
                      char* buffer, uint32_t size, const char* base);
 
-// Reads every setting into the root object and rebuilds the translation tables.
-Code ReadSettings(RootObject& root);
+// A registry setting of base as a number (ParseSettingNumber) or as text.
+uint32_t NumberSetting(const char* section, const char* key, const char* defaultValue,
+                       const char* base);
+std::string TextSetting(const char* section, const char* key, const char* defaultValue,
+                        const char* base);
+
+// Init reads the frame's settings first (the initialisation file's name, the translation
+// tables, rebuilt), then each subsystem reads its own, then the debug mask is set last.
+[[nodiscard]] Code ReadSettings(RootObject& root);
+void ReadDebugSetting(const RootObject& root);
 
 // A setting's number: "0x" hexadecimal, a leading 0 octal, else decimal; leading blanks and a
 // sign accepted; conversion stops at the first character that does not fit; no number gives 0.

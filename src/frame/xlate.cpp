@@ -1,11 +1,11 @@
 #include "frame/xlate.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
 #include "frame/log.h"
 #include "frame/settings.h"
+#include "platform/ascii_case.h"
 #include "platform/platform.h"
 
 namespace zrt {
@@ -87,17 +87,11 @@ CharsetName CharsetName::of(const char* name) {
 }
 
 bool CharsetName::sameAs(const CharsetName& other) const {
-    for (int k = 0; k < 6; ++k)
-        if (std::toupper(static_cast<unsigned char>(text[k])) !=
-            std::toupper(static_cast<unsigned char>(other.text[k])))
-            return false;
-    return true;
+    return platform::sameIgnoringCase({text, 6}, {other.text, 6});
 }
 
 void SetTranslationFile(const std::string& path) { translationFile() = path; }
-const std::string& TranslationFile() { return translationFile(); }
 const CharsetName& DyalogCharset() { return dyalogName(); }
-const CharsetName& HostCharset() { return hostName(); }
 
 void ReadCharsetNames(CharsetName& dyalog, CharsetName& host) {
     char value[kValueSize];

@@ -39,20 +39,18 @@ using XlateCache = std::list<XlateEntry>;
 
 // The translation file in use: the registry's "APLUNICODE" value at load or Init.
 void SetTranslationFile(const std::string& path);
-const std::string& TranslationFile();
 
 // Finds or builds the table from the source set to the target set; table is null when the two
 // names are equal (no translation needed).
-Code ReadXlate(const CharsetName& source, const CharsetName& target, XlateCache& cache,
+[[nodiscard]] Code ReadXlate(const CharsetName& source, const CharsetName& target, XlateCache& cache,
                const uint8_t*& table);
-Code BuildXlateTable(XlateEntry& entry);
+[[nodiscard]] Code BuildXlateTable(XlateEntry& entry);
 // The 256 numbers of a section; false when a key is missing (the section is unusable).
 bool ReadXlateCodes(const char* section, int32_t out[256]);
 
 // Reads the "Charsets" names of the translation file: DYALOG and HOST.
 void ReadCharsetNames(CharsetName& dyalog, CharsetName& host);
 const CharsetName& DyalogCharset();
-const CharsetName& HostCharset();
 
 // Copies a built table into one of the two tables, or makes it the identity for null.
 void InstallTable(XlateTable& into, const uint8_t* table);

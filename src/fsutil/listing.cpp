@@ -1,10 +1,12 @@
 // Dir, DirMore, DirX, DirMoreX: directory listings in fixed-width text, handed out a buffer at a
 // time. One search per process stays open between calls while entries remain.
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "frame/result.h"
-#include "fsutil/listing_buffer.h"
 #include "fsutil/listing_entries.h"
 #include "platform/platform.h"
 #include "zrt32.h"
@@ -15,6 +17,34 @@ namespace {
 
 using platform::DirEntry;
 using platform::SysError;
+
+// The caller's buffer of a listing: entries one after another, each followed by a terminator
+// that the next one overwrites.
+//
+// The caller promises size + 1 bytes. An entry is added while the position after it plus one
+// more entry does not pass size, so a buffer of at least one entry is never overrun; the very
+// first entry of a call is added whatever the size, and is cut to what the buffer holds (its
+// first size characters) rather than written past it.
+class ListingBuffer {
+public:
+    // size must not be negative. The buffer starts empty: its first byte becomes the terminator.
+    ListingBuffer(char* data, int32_t size) : data_(data), size_(size_t(size)) { data_[0] = '\0'; }
+
+    void add(std::string_view entry) {
+        size_t room = size_ > used_ ? size_ - used_ : 0;
+        size_t n = std::min(entry.size(), room);
+        std::memcpy(data_ + std::min(used_, size_), entry.data(), n);
+        used_ += entry.size();
+        data_[std::min(used_, size_)] = '\0';
+    }
+    // True when one more entry of this width would pass the end.
+    bool full(size_t width) const { return used_ + width > size_; }
+
+private:
+    char* data_;
+    size_t size_;
+    size_t used_ = 0;  // where the next entry goes; may pass size_ after a cut entry
+};
 
 constexpr uint32_t kNoSearch = 0xFFFFFFFFu;
 

@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <string_view>
 
-#include "fsutil/name_split.h"
-
 namespace zrt {
 
 namespace {
@@ -82,6 +80,14 @@ std::string DirXEntryText(const DirEntry& entry) {
     put(line, 38, 7, printed("%02u%02u%02u ", unsigned(t.hour), unsigned(t.minute),
                                    unsigned(t.second)));
     return line;
+}
+
+NameParts SplitName(std::string_view path) {
+    size_t slash = path.find_last_of("/\\");
+    std::string_view last = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    size_t dot = last.rfind('.');
+    if (dot == std::string_view::npos) return {last, {}};
+    return {last.substr(0, dot), last.substr(dot)};
 }
 
 }  // namespace zrt

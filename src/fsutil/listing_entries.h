@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -19,6 +20,16 @@ constexpr size_t kDirXEntryWidth = 45;
 
 // Dir leaves out hidden and system files and directories; DirX lists every entry.
 bool ListedByDir(const platform::DirEntry& entry);
+
+// The C runtime's split of a file name into base name and extension, as DirX shows it. Only
+// the last component counts (after the last '/' or '\'); the directory part is dropped.
+// "report.final.txt" gives ("report.final", ".txt"), ".." gives (".", "."), "README" no
+// extension.
+struct NameParts {
+    std::string_view base;
+    std::string_view extension;  // from the last dot of the last component, the dot included
+};
+NameParts SplitName(std::string_view path);
 
 std::string DirEntryText(const platform::DirEntry& entry);
 std::string DirXEntryText(const platform::DirEntry& entry);

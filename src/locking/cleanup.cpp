@@ -47,12 +47,13 @@ Code cutAfter(platform::File& file, int64_t lastKept) {
 
 Code CleanupFiles(RootObject& root, FreedSlot& freed) {
     if (LogEnabled(0, kLogLocking, 5)) LogMessage("CleanupFiles");
-    LockingState& locking = root.locking;
+    LockingState& locking = root.locking.get();
     platform::File& users = locking.usersFile;
     const uint64_t wanted = uint64_t(locking.maxUsers) * kUserRecordSize;
     uint64_t size = 0;
     if (users.size(size) != platform::kOk || size != wanted) {
-        if (users.seek(int64_t(wanted), platform::Whence::Begin) == platform::kOk) users.setEnd();
+        if (users.seek(int64_t(wanted), platform::Whence::Begin) == platform::kOk)
+            (void)users.setEnd();  // a users file that keeps its length is read all the same
     }
 
     std::vector<bool> dead(locking.maxUsers, false);
@@ -64,7 +65,7 @@ Code CleanupFiles(RootObject& root, FreedSlot& freed) {
         auto slot = static_cast<int32_t>(s);
         if (ReadRecordLocked(users, slot, kUserRecordSize, record.data()) != kOk) break;
         bool isDead = false;
-        ClaimSlot(slot, root, freed.claim, isDead);
+        (void)ClaimSlot(slot, root, freed.claim, isDead);  // isDead says what it found
         dead[s] = isDead;
         if (LogEnabled(0, kLogLocking, 5))
             LogPrintf("Record: %u User: %u Lock: %u", s, LoadLittle32(record.data()),
@@ -86,7 +87,7 @@ Code CleanupFiles(RootObject& root, FreedSlot& freed) {
 }
 
 void CleanupLocks(RootObject& root, const std::vector<bool>& dead) {
-    const uint32_t maxUsers = root.locking.maxUsers;
+    const uint32_t maxUsers = root.locking->maxUsers;
     auto keep = [&](const LockEntry& r) { return r.owner < maxUsers && !dead[r.owner]; };
     for (uint32_t n = 0; n < LockFileCount(root); ++n) {
         platform::File file;
@@ -95,12 +96,12 @@ void CleanupLocks(RootObject& root, const std::vector<bool>& dead) {
         int64_t lastKept = -1;
         Code code = clearRecords(file, keep, scannedAll, lastKept);
         if (code == kOk && scannedAll) code = cutAfter(file, lastKept);
-        if (CloseLockFile(file, root.retryLock, code) != kOk) return;
+        if (CloseLockFile(file, root.locking->retryLock, code) != kOk) return;
     }
 }
 
 Code LogOutReleaseLocks(RootObject& root, int32_t slot, bool forced) {
-    LockingState& locking = root.locking;
+    LockingState& locking = root.locking.get();
     if (!locking.usersFile.isOpen()) return kShortRead;
     UserBytes record;
     if (Code c = ReadRecordLocked(locking.usersFile, slot, kUserRecordSize, record.data()))
@@ -132,7 +133,8 @@ Code LogOutReleaseLocks(RootObject& root, int32_t slot, bool forced) {
         if (code != kOk) break;
         bool scannedAll = false;
         int64_t lastKept = -1;
-        code = CloseLockFile(file, root.retryLock, clearRecords(file, keep, scannedAll, lastKept));
+        code = CloseLockFile(file, root.locking->retryLock,
+                             clearRecords(file, keep, scannedAll, lastKept));
     }
     if (claim.isOpen()) ReleaseClaim(slot, root, claim);
     else platform::deleteFile(UserFileName(root, slot));

@@ -25,7 +25,7 @@ struct FreedSlot {
 // Claims the first slot whose per-user file nobody holds, frees its record and clears its locks
 // (CleanupLocks); all slots before it are held. The claim is handed to the caller in freed (on
 // failure it is given up).
-Code CleanupFiles(RootObject& root, FreedSlot& freed);
+[[nodiscard]] Code CleanupFiles(RootObject& root, FreedSlot& freed);
 
 // Frees, in every lock file, the records of dead slots, of owners out of range, and free ones,
 // and cuts each file after its last kept record.
@@ -33,6 +33,6 @@ void CleanupLocks(RootObject& root, const std::vector<bool>& dead);
 
 // Frees the slot's record and its locks in every lock file and deletes its per-user file.
 // Without force a live slot is left alone (10108).
-Code LogOutReleaseLocks(RootObject& root, int32_t slot, bool forced);
+[[nodiscard]] Code LogOutReleaseLocks(RootObject& root, int32_t slot, bool forced);
 
 }  // namespace zrt

@@ -6,6 +6,7 @@
 #include "frame/root.h"
 #include "locking/formats.h"
 #include "locking/lock_codes.h"
+#include "locking/lock_file.h"
 
 namespace zrt {
 
@@ -29,11 +30,11 @@ platform::SysError createHeld(const std::string& name, uint32_t share, platform:
 std::string UserFileName(const RootObject& root, int32_t slot) {
     char name[32];
     std::snprintf(name, sizeof name, "USR%05ld.LOG", long(slot));
-    return root.locking.usersDirectory + name;
+    return root.locking->usersDirectory + name;
 }
 
 Code UnlockRecord(int32_t slot, RootObject& root) {
-    platform::File& held = root.locking.userFile;
+    platform::File& held = root.locking->userFile;
     if (!held.isOpen()) return kNoUserFile;
     if (held.close() != platform::kOk) return kNoUserFile;  // the handle is gone either way
     platform::deleteFile(UserFileName(root, slot));
@@ -42,7 +43,7 @@ Code UnlockRecord(int32_t slot, RootObject& root) {
 
 Code isLocked(int32_t slot, RootObject& root, bool& alive) {
     alive = true;
-    LockingState& locking = root.locking;
+    LockingState& locking = root.locking.get();
     std::string name = UserFileName(root, slot);
     if (locking.userFile.isOpen() && slot == locking.ownSlot) {
         uint8_t id[4];
@@ -103,7 +104,7 @@ bool IsClaimed(int32_t slot, const RootObject& root) {
 }
 
 Code TakeClaim(int32_t slot, RootObject& root, platform::File& claim) {
-    LockingState& locking = root.locking;
+    LockingState& locking = root.locking.get();
     if (locking.userFile.isOpen()) return kSlotHeld;
     // From a claim to a login: for a moment the slot is held by nobody, and another process may
     // take it (10106).

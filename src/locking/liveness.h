@@ -17,16 +17,16 @@ struct RootObject;
 std::string UserFileName(const RootObject& root, int32_t slot);
 
 // Closes the held per-user file and deletes the slot's file.
-Code UnlockRecord(int32_t slot, RootObject& root);
+[[nodiscard]] Code UnlockRecord(int32_t slot, RootObject& root);
 // The liveness test. For the caller's own slot: its held file must still exist and hold its
 // process id, else 10116 (the login is lost).
-Code isLocked(int32_t slot, RootObject& root, bool& alive);
+[[nodiscard]] Code isLocked(int32_t slot, RootObject& root, bool& alive);
 
 // Holds the per-user file of a slot that no process holds (creating it empty, shared for reading
 // only), so that nobody can log in to the slot while its record and locks are cleared. claimed
 // false: the slot is alive (possibly through this very process). ReleaseClaim closes and
 // deletes the file.
-Code ClaimSlot(int32_t slot, const RootObject& root, platform::File& claim, bool& claimed);
+[[nodiscard]] Code ClaimSlot(int32_t slot, const RootObject& root, platform::File& claim, bool& claimed);
 void ReleaseClaim(int32_t slot, const RootObject& root, platform::File& claim);
 // Whether the slot is held by a claim rather than a login: its file opens for reading.
 bool IsClaimed(int32_t slot, const RootObject& root);
@@ -34,6 +34,6 @@ bool IsClaimed(int32_t slot, const RootObject& root);
 // sharing nothing, as the held per-user file, with the process id in it (10103 when it does not
 // take it; the file is held all the same). 10106 when another process took the slot in that
 // moment, or this process holds a per-user file already.
-Code TakeClaim(int32_t slot, RootObject& root, platform::File& claim);
+[[nodiscard]] Code TakeClaim(int32_t slot, RootObject& root, platform::File& claim);
 
 }  // namespace zrt

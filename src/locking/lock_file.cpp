@@ -11,14 +11,14 @@
 namespace zrt {
 
 uint32_t LockFileCount(const RootObject& root) {
-    return root.locking.useMultipleLocks ? kMultipleLockFiles : 1;
+    return root.locking->useMultipleLocks ? kMultipleLockFiles : 1;
 }
 
 std::string LockFilePath(const RootObject& root, uint32_t number) {
-    if (!root.locking.useMultipleLocks) return root.locksFile;
+    if (!root.locking->useMultipleLocks) return root.locking->locksFile;
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, ".%02u", number);
-    return root.locksFile + suffix;
+    return root.locking->locksFile + suffix;
 }
 
 Code CreateLockFile(const std::string& path) {
@@ -65,11 +65,12 @@ Code OpenLockFile(const std::string& path, platform::File& file, const RootObjec
             LogPrintf("OpenLockFile: OpenFile res %u name %s", e, path.c_str());
         if (e == platform::kFileNotFound) {
             // A file that keeps vanishing after we made it is given up like a busy one.
-            if (CreateLockFile(path) != kOk || attempts > root.retryLock) return kLockFileOpen;
+            if (CreateLockFile(path) != kOk || attempts > root.locking->retryLock)
+                return kLockFileOpen;
             continue;
         }
         if (e != platform::kAccessDenied && e != platform::kSharingViolation) return kLockFileOpen;
-        if (attempts >= root.retryLock) return kLockFileOpen;
+        if (attempts >= root.locking->retryLock) return kLockFileOpen;
         RandomSleep(200, 3000);
         if (LogEnabled(0, kLogLocking, 3))
             LogValue("OpenLockFile: retrying", static_cast<int32_t>(attempts));

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "frame/codes.h"
 #include "platform/platform.h"
@@ -13,6 +14,24 @@
 namespace zrt {
 
 struct RootObject;
+
+// What legacy locking keeps for the process between calls, and its settings.
+struct LockingState {
+    uint32_t retryLock = 3;               // tries at a lock file that is in use
+    std::string locksFile = "locks.log";  // the lock file, or the stem of the twenty
+    uint32_t maxUsers = 0;
+    platform::File usersFile;    // open for the whole login
+    std::string usersDirectory;  // where the per-user files live
+    platform::File userFile;     // the held per-user file: the process's sign of life
+    int32_t ownSlot = -1;
+    bool useMultipleLocks = false;
+    // Per-user files of earlier logins that a further LogIn set aside: they stay held, so that
+    // their slots stay alive, until the root object goes.
+    std::vector<platform::File> earlierUserFiles;
+};
+
+// Init: DLLRetryLock (at least 1) from the registry, Locks from the initialisation file.
+void ReadLockingSettings(RootObject& root);
 
 constexpr uint32_t kMultipleLockFiles = 20;
 // Lock handles are file number * 10000000 + index + 1: a file longer than this cannot be given
@@ -25,14 +44,14 @@ uint32_t LockFileCount(const RootObject& root);
 std::string LockFilePath(const RootObject& root, uint32_t number);
 
 // An empty lock file, unless one exists by now.
-Code CreateLockFile(const std::string& path);
+[[nodiscard]] Code CreateLockFile(const std::string& path);
 // Opens the lock file exclusively, creating it when missing. A busy file is tried retryLock
 // times with a random wait between attempts, then 10113. The size must be whole records (10104).
-Code OpenLockFile(const std::string& path, platform::File& file, const RootObject& root);
+[[nodiscard]] Code OpenLockFile(const std::string& path, platform::File& file, const RootObject& root);
 // Closes with up to retries attempts; gives previous when the close succeeds, else 10115.
-Code CloseLockFile(platform::File& file, uint32_t retries, Code previous);
+[[nodiscard]] Code CloseLockFile(platform::File& file, uint32_t retries, Code previous);
 
 // The number of records of an open lock file; 10104 when the size is unknown or not whole records.
-Code LockRecordCount(platform::File& file, uint64_t& count);
+[[nodiscard]] Code LockRecordCount(platform::File& file, uint64_t& count);
 
 }  // namespace zrt

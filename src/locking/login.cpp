@@ -4,7 +4,9 @@
 #include <cstring>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "frame/export_bodies.h"
 #include "frame/log.h"
 #include "frame/result.h"
 #include "frame/root.h"
@@ -13,6 +15,7 @@
 #include "locking/formats.h"
 #include "locking/liveness.h"
 #include "locking/lock_codes.h"
+#include "locking/lock_file.h"
 #include "locking/record_io.h"
 #include "locking/users_file.h"
 #include "platform/platform.h"
@@ -23,15 +26,17 @@ namespace {
 
 constexpr uint32_t kIniValueSize = 4096;
 
-std::string iniValue(const RootObject& root, const char* key, const char* defaultValue) {
-    char value[kIniValueSize];
-    platform::profileString("Main", key, defaultValue, value, sizeof value, root.iniPath.c_str());
-    return value;
+// A key of section Main of the initialisation file, cut to size - 1 characters.
+std::string iniValue(const RootObject& root, const char* key, const char* defaultValue,
+                     uint32_t size = kIniValueSize) {
+    std::vector<char> value(size);
+    platform::profileString("Main", key, defaultValue, value.data(), size, root.iniPath.c_str());
+    return value.data();
 }
 
 // The settings of a login, read afresh at every LogIn.
 void readLoginSettings(RootObject& root, std::string& usersPath) {
-    LockingState& locking = root.locking;
+    LockingState& locking = root.locking.get();
     locking.maxUsers = ParseSettingNumber(iniValue(root, "MaxUsers", "1").c_str());
     std::string multiple = iniValue(root, "UseMultipleLocks", "No");
     locking.useMultipleLocks =
@@ -50,7 +55,7 @@ void logStep(const char* step, int32_t value) {
 // reason is tried again a few times (so a MaxUsers that differs from the others' is reported
 // only after them).
 Code openUsersFile(RootObject& root, const std::string& usersPath) {
-    LockingState& locking = root.locking;
+    LockingState& locking = root.locking.get();
     if (locking.usersFile.isOpen()) {
         if (LogEnabled(0, kLogLocking, 5)) LogMessage("Users file already opened");
         return kOk;
@@ -93,7 +98,7 @@ Code takeSlot(RootObject& root, int32_t& slot) {
 }
 
 Code logIn(RootObject& root, const char* userName, uint32_t key, int32_t& userNumber) {
-    LockingState& locking = root.locking;
+    LockingState& locking = root.locking.get();
     std::string usersPath;
     readLoginSettings(root, usersPath);
     // A per-user file held from an earlier login stays held: that slot stays alive.
@@ -136,7 +141,7 @@ Code logIn(RootObject& root, const char* userName, uint32_t key, int32_t& userNu
     } else if (locking.usersFile.isOpen()) {
         // A failed login leaves the caller logged out, whatever it took in this call.
         CloseUserFile(locking.usersFile);
-        if (slot >= 0) UnlockRecord(slot, root);
+        if (slot >= 0) (void)UnlockRecord(slot, root);
     }
     return code;
 }
@@ -144,7 +149,7 @@ Code logIn(RootObject& root, const char* userName, uint32_t key, int32_t& userNu
 Code releaseAndLogOut(RootObject& root, int32_t slot) {
     Code code = LogOutReleaseLocks(root, slot, true);
     logStep("LogOutReleaseLocks", int32_t(code));
-    LockingState& locking = root.locking;
+    LockingState& locking = root.locking.get();
     CloseUserFile(locking.usersFile);
     if (locking.userFile.isOpen()) {
         locking.userFile.close();
@@ -154,38 +159,48 @@ Code releaseAndLogOut(RootObject& root, int32_t slot) {
 }
 
 }  // namespace
-}  // namespace zrt
+
+void ReadLockingSettings(RootObject& root) {
+    LockingState& locking = root.locking.get();
+    locking.retryLock = NumberSetting("Main", "DLLRetryLock", "3", root.registryBase.c_str());
+    if (locking.retryLock == 0) locking.retryLock = 1;
+    locking.locksFile = iniValue(root, "Locks", "locks.log", kSettingSize);
+}
 
 // LogIn: gives the calling process a user slot. userNumber receives the slot; -1 on failure,
 // except the user key of the caller's record (10110) and MaxUsers (10112).
-extern "C" ZRT_PUBLIC uint32_t ZRT_API LogIn(uint32_t /*unused*/, int32_t* userNumber,
-                                             const char* userName) {
-    using namespace zrt;
-    return guardedCode([&]() -> Code {
-        int32_t number = -1;
-        Code code = kOk;
-        if (!userName) {
-            code = kBadType;
-        } else if (std::strlen(userName) > kMaxUserName) {
-            code = kRange;
-        } else {
-            uint32_t key = Crc16Key(userName);
-            if (LogEnabled(0, kLogLocking, 5)) LogValue("UserLogin", static_cast<int32_t>(key));
-            RootObject* root = CurrentRoot();
-            code = root ? logIn(*root, userName, key, number) : kNoRoot;
-        }
-        if (userNumber) *userNumber = number;
-        return code;
-    });
+Code body::LogIn(int32_t* userNumber, const char* userName) {
+    int32_t number = -1;
+    Code code = kOk;
+    if (!userName) {
+        code = kBadType;
+    } else if (std::strlen(userName) > kMaxUserName) {
+        code = kRange;
+    } else {
+        uint32_t key = Crc16Key(userName);
+        if (LogEnabled(0, kLogLocking, 5)) LogValue("UserLogin", static_cast<int32_t>(key));
+        RootObject* root = CurrentRoot();
+        code = root ? logIn(*root, userName, key, number) : kNoRoot;
+    }
+    if (userNumber) *userNumber = number;
+    return code;
 }
 
 // LogOut: releases the locks and the record of the slot (anybody's), then ends the caller's
 // own login.
+Code body::LogOut(int32_t slot) {
+    if (LogEnabled(0, kLogLocking, 5)) LogValue("LogOut", slot);
+    RootObject* root = CurrentRoot();
+    return root ? releaseAndLogOut(*root, slot) : kNoRoot;
+}
+
+}  // namespace zrt
+
+extern "C" ZRT_PUBLIC uint32_t ZRT_API LogIn(uint32_t /*unused*/, int32_t* userNumber,
+                                             const char* userName) {
+    return zrt::guardedCode([&] { return zrt::body::LogIn(userNumber, userName); });
+}
+
 extern "C" ZRT_PUBLIC uint32_t ZRT_API LogOut(int32_t slot) {
-    using namespace zrt;
-    return guardedCode([&]() -> Code {
-        if (LogEnabled(0, kLogLocking, 5)) LogValue("LogOut", slot);
-        RootObject* root = CurrentRoot();
-        return root ? releaseAndLogOut(*root, slot) : kNoRoot;
-    });
+    return zrt::guardedCode([&] { return zrt::body::LogOut(slot); });
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/export_bodies.h"
 #include "frame/log.h"
 #include "frame/result.h"
 #include "frame/root.h"
@@ -49,8 +50,8 @@ void putName(char* out, const std::string& name) {
 // explained by that: the login is lost.
 Code explainedFailure(RootObject& root, Code code) {
     bool alive = true;
-    if (code != kOk && root.locking.userFile.isOpen() &&
-        isLocked(root.locking.ownSlot, root, alive) == kLoginLost)
+    if (code != kOk && root.locking->userFile.isOpen() &&
+        isLocked(root.locking->ownSlot, root, alive) == kLoginLost)
         return kLoginLost;
     return code;
 }
@@ -93,7 +94,7 @@ Code tryLock(RootObject& root, platform::File& file, const std::vector<LockEntry
     if (uint32_t(holder) != call.request.owner && isLocked(holder, root, alive) != kOk)
         alive = true;
     UserBytes theirs;
-    if (Code c = ReadRecordLocked(root.locking.usersFile, holder, kUserRecordSize, theirs.data()))
+    if (Code c = ReadRecordLocked(root.locking->usersFile, holder, kUserRecordSize, theirs.data()))
         return c;
     UserEntry user = DecodeUser(theirs.data());
     if (!alive) {
@@ -110,7 +111,7 @@ Code tryLock(RootObject& root, platform::File& file, const std::vector<LockEntry
 }
 
 Code lockNLD(RootObject& root, LockCall& call) {
-    LockingState& locking = root.locking;
+    LockingState& locking = root.locking.get();
     // Without a login there is no users file to find oneself in: no lock file is touched.
     if (!locking.usersFile.isOpen()) return kNotLoggedIn;
     call.fileNo = locking.useMultipleLocks
@@ -147,7 +148,7 @@ Code lockNLD(RootObject& root, LockCall& call) {
         int32_t holder = -1;
         code = tryLock(root, file, records, own, call, state, holder);
         if (state == Holder::None) break;
-        CloseLockFile(file, root.retryLock, kOk);
+        (void)CloseLockFile(file, root.locking->retryLock, kOk);
         bool again = std::find(cleared.begin(), cleared.end(), holder) != cleared.end();
         if ((state == Holder::Passing || again) && !patience.wait()) return kLockFileOpen;
         if (state == Holder::Dead) {
@@ -161,12 +162,12 @@ Code lockNLD(RootObject& root, LockCall& call) {
         if (Code c = OpenLockFile(path, file, root)) return c;
         code = readLocks(file, records);
     }
-    return CloseLockFile(file, root.retryLock, code);
+    return CloseLockFile(file, root.locking->retryLock, code);
 }
 
 Code releaseNLD(RootObject& root, int32_t handle) {
     int64_t fileNo = 0, index = int64_t(handle) - 1;
-    if (root.locking.useMultipleLocks) {
+    if (root.locking->useMultipleLocks) {
         fileNo = handle / int32_t(kHandleFileStep);
         index = handle % int32_t(kHandleFileStep) - 1;
     }
@@ -183,41 +184,46 @@ Code releaseNLD(RootObject& root, int32_t handle) {
         const LockBytes free = EncodeLock(ClearLockRecord());
         code = WriteRecord(file, at, kLockRecordSize, free.data());
     }
-    return CloseLockFile(file, root.retryLock, code);
+    return CloseLockFile(file, root.locking->retryLock, code);
 }
 
 }  // namespace
-}  // namespace zrt
 
 // LockNLD: locks the NLD (name, library, dt) in the given mode. On success *lock is the lock's
 // handle and userName the caller's user name; on 10111 they are the user key and the name of
 // the holder of the lock in the way. userName must have room for 1028 bytes.
-extern "C" ZRT_PUBLIC uint32_t ZRT_API LockNLD(const char* name, int32_t library, int32_t dt,
-                                               uint32_t mode, int32_t* lock, char* userName) {
-    using namespace zrt;
-    return guardedCode([&]() -> Code {
-        if (!name) return kBadType;
-        if (std::strlen(name) > kMaxNldName) return kRange;
-        if (LogEnabled(0, kLogLocking, 5))
-            LogPrintf("LockNLD (name) %s (lib) %ld (dt) %ld", name, long(library), long(dt));
-        RootObject* root = CurrentRoot();
-        if (!root) return kNoRoot;
-        LockCall call{LockEntry{name, library, dt, kFree, mode}, 0, lock, userName};
-        Code code = explainedFailure(*root, lockNLD(*root, call));
-        if (LogEnabled(0, kLogLocking, 5)) LogMessage("End LockNLD");
-        return code;
-    });
+Code body::LockNLD(const char* name, int32_t library, int32_t dt, uint32_t mode, int32_t* lock,
+                   char* userName) {
+    if (!name) return kBadType;
+    if (std::strlen(name) > kMaxNldName) return kRange;
+    if (LogEnabled(0, kLogLocking, 5))
+        LogPrintf("LockNLD (name) %s (lib) %ld (dt) %ld", name, long(library), long(dt));
+    RootObject* root = CurrentRoot();
+    if (!root) return kNoRoot;
+    LockCall call{LockEntry{name, library, dt, kFree, mode}, 0, lock, userName};
+    Code code = explainedFailure(*root, lockNLD(*root, call));
+    if (LogEnabled(0, kLogLocking, 5)) LogMessage("End LockNLD");
+    return code;
 }
 
 // ReleaseNLD: frees the lock of that handle, whoever holds it.
+Code body::ReleaseNLD(int32_t handle) {
+    if (LogEnabled(0, kLogLocking, 4)) LogPrintf("ReleaseNLD [%ld]", long(handle));
+    RootObject* root = CurrentRoot();
+    if (!root) return kNoRoot;
+    Code code = explainedFailure(*root, releaseNLD(*root, handle));
+    if (LogEnabled(0, kLogLocking, 4)) LogValue("End ReleaseNLD", int32_t(code));
+    return code;
+}
+
+}  // namespace zrt
+
+extern "C" ZRT_PUBLIC uint32_t ZRT_API LockNLD(const char* name, int32_t library, int32_t dt,
+                                               uint32_t mode, int32_t* lock, char* userName) {
+    return zrt::guardedCode(
+        [&] { return zrt::body::LockNLD(name, library, dt, mode, lock, userName); });
+}
+
 extern "C" ZRT_PUBLIC uint32_t ZRT_API ReleaseNLD(int32_t handle) {
-    using namespace zrt;
-    return guardedCode([&]() -> Code {
-        if (LogEnabled(0, kLogLocking, 4)) LogPrintf("ReleaseNLD [%ld]", long(handle));
-        RootObject* root = CurrentRoot();
-        if (!root) return kNoRoot;
-        Code code = explainedFailure(*root, releaseNLD(*root, handle));
-        if (LogEnabled(0, kLogLocking, 4)) LogValue("End ReleaseNLD", int32_t(code));
-        return code;
-    });
+    return zrt::guardedCode([&] { return zrt::body::ReleaseNLD(handle); });
 }

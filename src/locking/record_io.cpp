@@ -58,7 +58,7 @@ Code NextRecordLocked(platform::File& file, uint8_t* buffer, uint32_t size) {
     // The last field may be missing from the end of the file: it then reads as all ones.
     StoreLittle32(buffer + asked, kFree);
     uint32_t tail = 0;
-    file.read(buffer + asked, 4, tail);
+    (void)file.read(buffer + asked, 4, tail);
     return kOk;
 }
 

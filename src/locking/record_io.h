@@ -12,20 +12,20 @@ namespace zrt {
 
 // Positions the file at index * size. A negative position (the free owner -1, for example)
 // fails with 10105, as does a file that is not open.
-Code SeekRecord(platform::File& file, int32_t index, uint32_t size);
+[[nodiscard]] Code SeekRecord(platform::File& file, int32_t index, uint32_t size);
 
 // Reads size bytes at the current position. A short read is retried up to retries times after a
 // random wait, but only while the file is long enough to deliver what is missing; 10102 else.
-Code NextRecord(platform::File& file, uint8_t* buffer, uint32_t size, int32_t retries);
+[[nodiscard]] Code NextRecord(platform::File& file, uint8_t* buffer, uint32_t size, int32_t retries);
 
 // Reads a record whose last four bytes may be missing: they read as all ones then. A record that
 // lacks more than that gives 10102.
-Code NextRecordLocked(platform::File& file, uint8_t* buffer, uint32_t size);
+[[nodiscard]] Code NextRecordLocked(platform::File& file, uint8_t* buffer, uint32_t size);
 
-Code ReadRecord(platform::File& file, int32_t index, uint32_t size, uint8_t* buffer);
-Code ReadRecordLocked(platform::File& file, int32_t index, uint32_t size, uint8_t* buffer);
+[[nodiscard]] Code ReadRecord(platform::File& file, int32_t index, uint32_t size, uint8_t* buffer);
+[[nodiscard]] Code ReadRecordLocked(platform::File& file, int32_t index, uint32_t size, uint8_t* buffer);
 // Writing at the record count appends.
-Code WriteRecord(platform::File& file, int32_t index, uint32_t size, const uint8_t* buffer);
+[[nodiscard]] Code WriteRecord(platform::File& file, int32_t index, uint32_t size, const uint8_t* buffer);
 
 // Waits (r mod (high - low)) milliseconds, r from the C runtime's generator. Callers pass 200 and
 // 3000: a wait of 0 to 2799 ms between attempts on a busy file.

@@ -7,6 +7,7 @@
 #include "frame/root.h"
 #include "locking/lock_codes.h"
 #include "locking/record_io.h"
+#include "locking/lock_file.h"
 
 namespace zrt {
 
@@ -90,7 +91,7 @@ void CloseUserFile(platform::File& file) {
 }
 
 Code FindOneSelf(RootObject& root, UserBytes& record, int32_t& slot) {
-    LockingState& locking = root.locking;
+    LockingState& locking = root.locking.get();
     slot = -1;
     if (!locking.usersFile.isOpen()) return kShortRead;
     // The process id alone is not enough: processes on other machines, or a dead process whose
@@ -107,7 +108,7 @@ Code FindOneSelf(RootObject& root, UserBytes& record, int32_t& slot) {
 }
 
 Code TouchUser(RootObject& root, int32_t slot) {
-    platform::File& users = root.locking.usersFile;
+    platform::File& users = root.locking->usersFile;
     UserBytes record;
     if (Code c = ReadRecord(users, slot, kUserRecordSize, record.data())) return c;
     // Only the time field is written back: the slot's owner may be rewriting its record meanwhile.

@@ -24,22 +24,22 @@ std::string UsersDirectory(const std::string& usersPath);
 
 // Whether the directory of the users file keeps the byte-range locks that logins rest on
 // (10117 when it does not).
-Code CheckFileLocks(const std::string& usersDirectory);
+[[nodiscard]] Code CheckFileLocks(const std::string& usersDirectory);
 
 // Creates the file with maxUsers free records (share none), then closes it.
-Code CreateUserFile(const std::string& path, uint32_t maxUsers);
+[[nodiscard]] Code CreateUserFile(const std::string& path, uint32_t maxUsers);
 // Opens the file shared for reading and writing, creating it when it does not open; the size
 // must be maxUsers records (10104). On failure file is left closed. 10117 when the file system
 // refuses the locks of the open.
-Code OpenUserFile(const std::string& path, uint32_t maxUsers, platform::File& file);
+[[nodiscard]] Code OpenUserFile(const std::string& path, uint32_t maxUsers, platform::File& file);
 void CloseUserFile(platform::File& file);
 
 // The caller's own record: the record of the slot of its login, while it holds that slot's
 // per-user file and the record carries its process id. slot is -1 when there is none.
 // 10102 when the users file is not open.
-Code FindOneSelf(RootObject& root, UserBytes& record, int32_t& slot);
+[[nodiscard]] Code FindOneSelf(RootObject& root, UserBytes& record, int32_t& slot);
 // Stamps the slot's last-activity time.
-Code TouchUser(RootObject& root, int32_t slot);
+[[nodiscard]] Code TouchUser(RootObject& root, int32_t slot);
 
 // The current time as the 32-bit count of seconds that the records hold.
 uint32_t RecordTime();

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "frame/args.h"
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "pack/crc32.h"
 #include "pack/explode.h"
@@ -144,14 +145,14 @@ std::unique_ptr<uint8_t[]> workingBlock() {
 // (text; numbers): the value both exports return. Numbers are 32-bit patterns, so a CRC of
 // 2^31 or more shows as a negative integer.
 Result textAndNumbers(const std::string& text, std::initializer_list<uint32_t> numbers) {
-    ArrayPtr pair(allocVector(kNested, 2));
-    ArrayPtr values(allocVector(kInt32, static_cast<uint32_t>(numbers.size())));
+    ArrayPtr pair(AllocVector(kNested, 2));
+    ArrayPtr values(AllocVector(kInt32, static_cast<uint32_t>(numbers.size())));
     if (!pair || !values) return kNoMemory;
     if (Code c = SetItemChars(pair.get(), 0, text.data(), static_cast<uint32_t>(text.size())))
         return c;
     uint32_t k = 0;
-    for (uint32_t v : numbers) SetItemInt(values.get(), k++, static_cast<int32_t>(v));
-    SetItemArray(pair.get(), 1, values.release());
+    for (uint32_t v : numbers) setInt32At(dataOf(values.get()), k++, static_cast<int32_t>(v));
+    setSlot(pair.get(), 1, values.release());
     return pair;
 }
 
@@ -163,32 +164,6 @@ Code createTemporary(MadeFile& file) {
     file.path = path;  // it exists now: removed again if anything below fails
     file.handle = platform::classicCreate(path);
     return file.handle == kClassicError ? kFileError : kOk;
-}
-
-Result packFile(const APLArray* arg) {
-    if (!arg || typeOf(arg) != kChar || rankOf(arg) > 1) return kBadType;
-    char sourcePath[256];
-    if (Code c = GetItemString(arg, 0, sourcePath, sizeof sourcePath)) return c;
-
-    OpenedHandle source(
-        platform::classicOpen(sourcePath, platform::kOfRead | platform::kOfShareDenyWrite));
-    if (source.handle == kClassicError) return kFileError;
-    MadeFile temporary;
-    if (Code c = createTemporary(temporary)) return c;
-    auto work = workingBlock();
-    if (!work) return kNoMemory;
-
-    Transfer t;
-    t.source = source.handle;
-    t.destination = temporary.handle;
-    int error = Implode(readSource, writePacked, work.get(), &t, kBinaryLiterals, 4096);
-    if (t.failed) return kFileError;
-    if (error) return kCoderCodes + Code(error);
-
-    Result result = textAndNumbers(
-        temporary.path, {uint32_t(temporary.handle), ~t.crc, t.packedCount});
-    if (result.code() == kOk) temporary.keepOpen();
-    return result;
 }
 
 struct EntryHeader {
@@ -223,7 +198,39 @@ bool isPlainFileName(const std::string& name) {
     return !name.empty() && name.find_first_of("/\\") == std::string::npos;
 }
 
-Result unPackFile(const APLArray* arg) {
+}  // namespace
+
+// PackFile: compresses the file named by the argument into a new temporary file and returns
+// (temporary path; handle, CRC-32, compressed size) with the temporary file still open.
+Result body::PackFile(const APLArray* arg) {
+    if (!arg || typeOf(arg) != kChar || rankOf(arg) > 1) return kBadType;
+    char sourcePath[256];
+    if (Code c = GetItemString(arg, 0, sourcePath, sizeof sourcePath)) return c;
+
+    OpenedHandle source(
+        platform::classicOpen(sourcePath, platform::kOfRead | platform::kOfShareDenyWrite));
+    if (source.handle == kClassicError) return kFileError;
+    MadeFile temporary;
+    if (Code c = createTemporary(temporary)) return c;
+    auto work = workingBlock();
+    if (!work) return kNoMemory;
+
+    Transfer t;
+    t.source = source.handle;
+    t.destination = temporary.handle;
+    int error = Implode(readSource, writePacked, work.get(), &t, kBinaryLiterals, 4096);
+    if (t.failed) return kFileError;
+    if (error) return kCoderCodes + Code(error);
+
+    Result result = textAndNumbers(
+        temporary.path, {uint32_t(temporary.handle), ~t.crc, t.packedCount});
+    if (result.code() == kOk) temporary.keepOpen();
+    return result;
+}
+
+// UnPackFile: (directory; handle) reads one archive entry from the handle, writes the file into
+// the directory and returns (name; V, CRC-32, size, compressed size).
+Result body::UnPackFile(const APLArray* arg) {
     if (!arg || typeOf(arg) != kNested || rankOf(arg) != 1 || cellCount(arg) != 2)
         return kBadType;
     const APLArray* directoryItem = slotAt(arg, 0);
@@ -260,18 +267,4 @@ Result unPackFile(const APLArray* arg) {
     return result;
 }
 
-}  // namespace
-
 }  // namespace zrt
-
-// PackFile: compresses the file named by the argument into a new temporary file and returns
-// (temporary path; handle, CRC-32, compressed size) with the temporary file still open.
-extern "C" ZRT_PUBLIC APLArray* ZRT_API PackFile(APLArray* arg) {
-    return zrt::guarded([&] { return zrt::packFile(arg); });
-}
-
-// UnPackFile: (directory; handle) reads one archive entry from the handle, writes the file into
-// the directory and returns (name; V, CRC-32, size, compressed size).
-extern "C" ZRT_PUBLIC APLArray* ZRT_API UnPackFile(APLArray* arg) {
-    return zrt::guarded([&] { return zrt::unPackFile(arg); });
-}

@@ -85,27 +85,27 @@ public:
     // Opens path with the given access, share mode and disposition. An open that conflicts with
     // the access or share mode of another open of the same file, in this or another process,
     // fails with kSharingViolation.
-    static SysError open(const std::string& path, uint32_t access, uint32_t share,
+    [[nodiscard]] static SysError open(const std::string& path, uint32_t access, uint32_t share,
                          Disposition disposition, File& out);
 
     bool isOpen() const { return handle_ != kNoHandle; }
 
     // Transfers at the current position, which moves on by the bytes moved. A short count is
     // not an error (end of file); got/put say how many bytes moved.
-    SysError read(void* buffer, uint32_t count, uint32_t& got);
-    SysError write(const void* buffer, uint32_t count, uint32_t& put);
+    [[nodiscard]] SysError read(void* buffer, uint32_t count, uint32_t& got);
+    [[nodiscard]] SysError write(const void* buffer, uint32_t count, uint32_t& put);
 
     // Positioned transfers; the current position is left where it is.
-    SysError readAt(uint64_t offset, void* buffer, uint32_t count, uint32_t& got);
-    SysError writeAt(uint64_t offset, const void* buffer, uint32_t count, uint32_t& put);
+    [[nodiscard]] SysError readAt(uint64_t offset, void* buffer, uint32_t count, uint32_t& got);
+    [[nodiscard]] SysError writeAt(uint64_t offset, const void* buffer, uint32_t count, uint32_t& put);
 
     // Moves the current position; a position before the start fails with kNegativeSeek.
-    SysError seek(int64_t offset, Whence whence, uint64_t* newPosition = nullptr);
-    SysError size(uint64_t& out) const;
+    [[nodiscard]] SysError seek(int64_t offset, Whence whence, uint64_t* newPosition = nullptr);
+    [[nodiscard]] SysError size(uint64_t& out) const;
     // Which disk file this handle reaches (volume and file number) and its size now.
-    SysError identity(FileIdentity& out) const;
+    [[nodiscard]] SysError identity(FileIdentity& out) const;
     // Makes the current position the end of the file (truncating or extending it).
-    SysError setEnd();
+    [[nodiscard]] SysError setEnd();
     // Closes now and reports the outcome; the destructor closes silently.
     SysError close();
 
@@ -129,10 +129,10 @@ public:
     Mapping& operator=(const Mapping&) = delete;
 
     // Maps the whole file as it is now. An empty file cannot be mapped (kFileInvalid).
-    static SysError map(const File& file, bool writable, Mapping& out);
+    [[nodiscard]] static SysError map(const File& file, bool writable, Mapping& out);
     // Maps length bytes from offset (length above 0); data() is the byte at offset. The bytes
     // must lie inside the file (else kInvalidParameter).
-    static SysError mapPart(const File& file, bool writable, uint64_t offset, uint64_t length,
+    [[nodiscard]] static SysError mapPart(const File& file, bool writable, uint64_t offset, uint64_t length,
                             Mapping& out);
 
     uint8_t* data() const { return data_; }
@@ -155,7 +155,6 @@ private:
     uint64_t size_ = 0;
     uint8_t* base_ = nullptr;  // where the view begins (data_ less the alignment of a part)
     uint64_t length_ = 0;
-    intptr_t extra_ = -1;  // the mapping object on Windows
 };
 
 // Tells the system that a large block of memory is best backed by large pages, so that
@@ -177,29 +176,29 @@ enum : uint32_t {
 // Deleting or moving a file that some process holds open fails with kSharingViolation.
 SysError deleteFile(const std::string& path);
 // Fails with kAlreadyExists when newPath exists; does not move across volumes (kNotSameDevice).
-SysError moveFile(const std::string& oldPath, const std::string& newPath);
+[[nodiscard]] SysError moveFile(const std::string& oldPath, const std::string& newPath);
 // Puts oldPath in the place of newPath in one step, replacing the file there: no moment
 // without a file at newPath, and a failure leaves both files as they were. Either file open
 // anywhere refuses it (kSharingViolation on POSIX; Windows says 5 or 32).
-SysError replaceFile(const std::string& oldPath, const std::string& newPath);
-SysError copyFile(const std::string& from, const std::string& to, bool failIfExists);
-SysError fileAttributes(const std::string& path, uint32_t& attributes);
+[[nodiscard]] SysError replaceFile(const std::string& oldPath, const std::string& newPath);
+[[nodiscard]] SysError copyFile(const std::string& from, const std::string& to, bool failIfExists);
+[[nodiscard]] SysError fileAttributes(const std::string& path, uint32_t& attributes);
 bool fileExists(const std::string& path);
 
 // Whether the file system of directory (empty: the current one) keeps the byte-range locks
 // that share modes rest on (POSIX) between every process that uses its files, as far as its
 // mount says: kNotSupported when the mount keeps them on this machine only. Windows keeps share
 // modes in the file system itself: always kOk.
-SysError checkFileLocks(const std::string& directory);
+[[nodiscard]] SysError checkFileLocks(const std::string& directory);
 
-SysError currentDirectory(std::string& out);
-SysError changeDirectory(const std::string& path);
+[[nodiscard]] SysError currentDirectory(std::string& out);
+[[nodiscard]] SysError changeDirectory(const std::string& path);
 
 // The directory for temporary files, with a trailing separator ($TMPDIR, else /tmp/).
-SysError temporaryDirectory(std::string& out);
+[[nodiscard]] SysError temporaryDirectory(std::string& out);
 // Creates a new empty file named directory + prefix (at most 3 characters) + a unique hex
 // number + ".TMP", as GetTempFileName does, and returns its path.
-SysError createTemporaryFile(const std::string& directory, const std::string& prefix,
+[[nodiscard]] SysError createTemporaryFile(const std::string& directory, const std::string& prefix,
                              std::string& path);
 
 // ---- Classic file handles ------------------------------------------------------------------
@@ -230,7 +229,7 @@ int32_t classicSeek(ClassicHandle handle, int32_t offset, int origin);
 // 0, or -1.
 int32_t classicClose(ClassicHandle handle);
 // The system error of the last failed classic call.
-SysError classicLastError();
+[[nodiscard]] SysError classicLastError();
 
 // ---- Directory search -----------------------------------------------------------------------
 
@@ -256,9 +255,9 @@ public:
     DirSearch& operator=(const DirSearch&) = delete;
 
     // The first entry; kFileNotFound when nothing matches, kPathNotFound for a bad directory.
-    SysError first(const std::string& pattern, DirEntry& entry);
+    [[nodiscard]] SysError first(const std::string& pattern, DirEntry& entry);
     // The next entry; kNoMoreFiles at the end.
-    SysError next(DirEntry& entry);
+    [[nodiscard]] SysError next(DirEntry& entry);
     void close();
     bool isOpen() const;
 
@@ -281,10 +280,10 @@ public:
     RegistryKey& operator=(const RegistryKey&) = delete;
 
     // path uses backslashes ("Software\\Maker\\Product\\Main"); names compare without case.
-    SysError open(Hive hive, const std::string& path);
+    [[nodiscard]] SysError open(Hive hive, const std::string& path);
     // A string value into buffer (NUL-terminated). A value that does not fit fails with
     // kMoreData; a value that is not a string with kInvalidData; a missing one kFileNotFound.
-    SysError queryString(const std::string& name, char* buffer, uint32_t size);
+    [[nodiscard]] SysError queryString(const std::string& name, char* buffer, uint32_t size);
     void close();
 
 private:
@@ -310,7 +309,7 @@ std::string localTimeText();
 struct OsVersion {
     uint32_t platformId = 0, major = 0, minor = 0, build = 0;
 };
-SysError osVersion(OsVersion& out);
+[[nodiscard]] SysError osVersion(OsVersion& out);
 
 // The folder-picking dialog: 1 when a folder was chosen (its path written to buffer), 0 when
 // cancelled or when there is no desktop to show it on.
@@ -381,7 +380,7 @@ uint64_t faultsInjected();
 
 // For the implementations: the failure to report for this call of op, or kOk. shorten is
 // set when a transfer is to move half its bytes instead.
-SysError injectedFault(FaultOp op, bool* shorten = nullptr);
+[[nodiscard]] SysError injectedFault(FaultOp op, bool* shorten = nullptr);
 bool faultsArmed();
 
 }  // namespace platform

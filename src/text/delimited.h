@@ -28,7 +28,7 @@ struct Block {
 
 // Reads up to blockSize - 1 bytes (blockSize at least 2) from the handle's current position.
 // A read error gives 10039; reading nothing at the end of the file is not an error here.
-Code ReadBlock(platform::ClassicHandle handle, uint32_t blockSize, Block& block);
+[[nodiscard]] Code ReadBlock(platform::ClassicHandle handle, uint32_t blockSize, Block& block);
 
 // The lines that end with a carriage return (the CR not included), and the text after the last
 // one, which is a line only at the end of the file.

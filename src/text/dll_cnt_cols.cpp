@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "frame/xlate.h"
 #include "text/delimited.h"
@@ -20,7 +21,10 @@ std::string_view afterLineFeed(std::string_view line) {
     return line;
 }
 
-Result countColumns(const APLArray* arg) {
+}  // namespace
+
+// DllCntCols: (handle; quote and separator; block size) → the largest field count of a line.
+Result body::DllCntCols(const APLArray* arg) {
     if (!IsNestedVector(arg, 3)) return kBadType;
     int32_t handle, blockSize;
     char marks[2];  // quote, separator
@@ -46,17 +50,10 @@ Result countColumns(const APLArray* arg) {
         std::string_view rest = lines.complete.empty() ? lines.rest : afterLineFeed(lines.rest);
         most = std::max(most, CountFields(rest, marks[0], marks[1]));
     }
-    ArrayPtr out(allocVector(kInt32, 1));
+    ArrayPtr out(AllocVector(kInt32, 1));
     if (!out) return kNoMemory;
-    std::memcpy(dataOf(out.get()), &most, 4);
+    setInt32At(dataOf(out.get()), 0, most);
     return out;
 }
 
-}  // namespace
-
 }  // namespace zrt
-
-// DllCntCols: (handle; quote and separator; block size) → the largest field count of a line.
-extern "C" ZRT_PUBLIC APLArray* ZRT_API DllCntCols(APLArray* arg) {
-    return zrt::guarded([&] { return zrt::countColumns(arg); });
-}

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "frame/xlate.h"
 #include "text/delimited.h"
@@ -62,7 +63,7 @@ Code columnsOf(const APLArray* arg, std::vector<uint32_t>& columns) {
 }
 
 APLArray* fieldItem(std::string_view field) {
-    APLArray* item = allocVector(kChar, static_cast<uint32_t>(field.size()));
+    APLArray* item = AllocVector(kChar, static_cast<uint32_t>(field.size()));
     if (!item) return nullptr;
     if (!field.empty()) std::memcpy(dataOf(item), field.data(), field.size());
     TranslateToAPL(dataOf(item), static_cast<uint32_t>(field.size()));
@@ -90,7 +91,11 @@ Result tableOf(const std::vector<std::string_view>& lines, const std::vector<uin
     return out;
 }
 
-Result readColumns(const APLArray* arg) {
+}  // namespace
+
+// DllSep: (handle; quote and separator; column numbers; block size) → a matrix of fields, one
+// row per complete line of the next block.
+Result body::DllSep(const APLArray* arg) {
     if (!IsNestedVector(arg, 4)) return kBadType;
     int32_t handle, blockSize;
     char marks[2];  // quote, separator
@@ -126,12 +131,4 @@ Result readColumns(const APLArray* arg) {
     return table;
 }
 
-}  // namespace
-
 }  // namespace zrt
-
-// DllSep: (handle; quote and separator; column numbers; block size) → a matrix of fields, one
-// row per complete line of the next block.
-extern "C" ZRT_PUBLIC APLArray* ZRT_API DllSep(APLArray* arg) {
-    return zrt::guarded([&] { return zrt::readColumns(arg); });
-}

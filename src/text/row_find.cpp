@@ -5,10 +5,10 @@
 // columns that skips pads, so only rows of equal hash are compared character by character.
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <unordered_map>
 #include <vector>
 
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "text/text_args.h"
 #include "zrt32.h"
@@ -63,17 +63,15 @@ public:
     RowNumbers(const CharMatrix& a, uint32_t rows)
         : notFound_(int64_t(a.rows) + 1),
           type_(notFound_ > INT32_MAX ? kDouble : kInt32),
-          array_(allocVector(type_, rows)) {}
+          array_(AllocVector(type_, rows)) {}
     bool ok() const { return array_ != nullptr; }
     int64_t notFound() const { return notFound_; }
     void set(uint32_t r, int64_t number) {
         uint8_t* d = dataOf(array_.get());
-        if (type_ == kInt32) {
-            int32_t n = static_cast<int32_t>(number);
-            std::memcpy(d + 4 * uint64_t(r), &n, 4);
-        } else {
+        if (type_ == kInt32)
+            setInt32At(d, r, static_cast<int32_t>(number));
+        else
             setDoubleAt(d, r, static_cast<double>(number));
-        }
     }
     ArrayPtr take() { return std::move(array_); }
 
@@ -126,19 +124,16 @@ Result findRows(const CharMatrix& a, const CharMatrix& b, uint8_t pad) {
 
 }  // namespace
 
-}  // namespace zrt
-
 // RowFind: (A; B; pad) → for each row of B the first row of A that holds it, counting from 1,
 // or 1 + the number of rows of A.
-extern "C" ZRT_PUBLIC APLArray* ZRT_API RowFind(APLArray* arg) {
-    using namespace zrt;
-    return guarded([&]() -> Result {
-        if (!IsNestedVector(arg, 3)) return kBadType;
-        const APLArray* pad = slotAt(arg, 2);
-        if (typeOf(pad) != kChar || cellCount(pad) != 1) return kBadType;
-        CharMatrix a, b;
-        if (Code c = matrixOf(arg, 0, a)) return c;
-        if (Code c = matrixOf(arg, 1, b)) return c;
-        return findRows(a, b, dataOf(pad)[0]);
-    });
+Result body::RowFind(const APLArray* arg) {
+    if (!IsNestedVector(arg, 3)) return kBadType;
+    const APLArray* pad = slotAt(arg, 2);
+    if (typeOf(pad) != kChar || cellCount(pad) != 1) return kBadType;
+    CharMatrix a, b;
+    if (Code c = matrixOf(arg, 0, a)) return c;
+    if (Code c = matrixOf(arg, 1, b)) return c;
+    return findRows(a, b, dataOf(pad)[0]);
 }
+
+}  // namespace zrt

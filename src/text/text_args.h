@@ -12,11 +12,11 @@ namespace zrt {
 bool IsNestedVector(const APLArray* arg, uint32_t count);
 
 // Item i is a simple number (or a one-element numeric array) holding a whole 32-bit integer.
-Code IntegerOf(const APLArray* arg, uint32_t i, int32_t& value);
+[[nodiscard]] Code IntegerOf(const APLArray* arg, uint32_t i, int32_t& value);
 
 // Item i is a character array of exactly two characters: (quote, separator) or the two
 // wildcards.
-Code CharPairOf(const APLArray* arg, uint32_t i, char pair[2]);
+[[nodiscard]] Code CharPairOf(const APLArray* arg, uint32_t i, char pair[2]);
 
 // The characters of a block that stands for a string: a character array of any rank, or an
 // empty array of any simple type (an empty vector of numbers is an empty string too).

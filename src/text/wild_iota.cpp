@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "text/text_args.h"
 #include "zrt32.h"
@@ -44,28 +45,24 @@ Result lookUp(const std::vector<std::string_view>& patterns, const APLArray* str
     for (size_t k = 0; k < texts.size(); ++k) {
         size_t p = 0;
         while (p < patterns.size() && !matches(patterns[p], texts[k], w)) ++p;
-        auto index = static_cast<int32_t>(p);
-        std::memcpy(dataOf(out.get()) + 4 * uint64_t(k), &index, 4);
+        setInt32At(dataOf(out.get()), k, static_cast<int32_t>(p));
     }
     return out;
 }
 
 }  // namespace
 
-}  // namespace zrt
-
 // WildIota: (patterns; strings; any and rest wildcards) → for each string the index of the
 // first pattern that matches it, counting from 0, or the number of patterns.
-extern "C" ZRT_PUBLIC APLArray* ZRT_API WildIota(APLArray* arg) {
-    using namespace zrt;
-    return guarded([&]() -> Result {
-        if (!IsNestedVector(arg, 3)) return kBadType;
-        std::vector<std::string_view> patterns, texts;
-        if (Code c = textsOf(arg, 0, patterns)) return c;
-        if (Code c = textsOf(arg, 1, texts)) return c;
-        const APLArray* wild = slotAt(arg, 2);
-        if (typeOf(wild) != kChar || cellCount(wild) < 2) return kBadType;
-        Wildcards w{static_cast<char>(dataOf(wild)[0]), static_cast<char>(dataOf(wild)[1])};
-        return lookUp(patterns, slotAt(arg, 1), texts, w);
-    });
+Result body::WildIota(const APLArray* arg) {
+    if (!IsNestedVector(arg, 3)) return kBadType;
+    std::vector<std::string_view> patterns, texts;
+    if (Code c = textsOf(arg, 0, patterns)) return c;
+    if (Code c = textsOf(arg, 1, texts)) return c;
+    const APLArray* wild = slotAt(arg, 2);
+    if (typeOf(wild) != kChar || cellCount(wild) < 2) return kBadType;
+    Wildcards w{static_cast<char>(dataOf(wild)[0]), static_cast<char>(dataOf(wild)[1])};
+    return lookUp(patterns, slotAt(arg, 1), texts, w);
 }
+
+}  // namespace zrt

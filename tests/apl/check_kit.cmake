@@ -38,12 +38,9 @@ function(c_type parameter out)
 endfunction()
 
 # The exports of the list.
-file(STRINGS "${EXPORTS}" rows REGEX "^ZRT_EXPORT\\(")
-set(exports "")
-foreach(row IN LISTS rows)
-  string(REGEX MATCH "^ZRT_EXPORT\\(([A-Za-z0-9_]+)," m "${row}")
-  list(APPEND exports "${CMAKE_MATCH_1}")
-endforeach()
+include("${CMAKE_CURRENT_LIST_DIR}/../../cmake/export_list.cmake")
+zrt_read_export_list("${EXPORTS}" list)
+set(exports ${list_NAMES})
 
 # The declarations: lines na'result name arguments' of Load.
 file(STRINGS "${KIT}" lines ENCODING UTF-8)

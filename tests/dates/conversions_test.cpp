@@ -87,7 +87,7 @@ TEST(MyDate, AFormatVectorUsesItsFirstNumberAndMalformedArgumentsAreRefused) {
     } cases[] = {
         {"one item", args(intScalar(1)), 10004},
         {"format 1.5", args(doubleScalar(1.5), doubles({0})), 10004},
-        {"empty format number", args(ArrayPtr(allocVector(kInt32, 0)), doubles({0})), 10001},
+        {"empty format number", args(ArrayPtr(AllocVector(kInt32, 0)), doubles({0})), 10001},
         {"nested dates", args(intScalar(1), args(doubles({0}))), 10004},
     };
     for (auto& c : cases) {

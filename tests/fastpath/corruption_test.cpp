@@ -36,7 +36,7 @@ void corrupt(std::vector<uint8_t>& bytes, std::mt19937& random, size_t keep) {
 
 TEST(Corruption, DamagedScarBuffersGiveCodes) {
     ScarBuffer own;
-    ASSERT_EQ(EncodeSCAR(sampleArray().get(), own), kOk);
+    ASSERT_EQ(EncodeScar(sampleArray().get(), own), kOk);
     const std::vector<uint8_t> sources[] = {
         std::vector<uint8_t>(own.bytes.get(), own.bytes.get() + own.size),
         everyNodeType('B', "OTHER"), textForm(everyNodeType('B', "OTHER"))};

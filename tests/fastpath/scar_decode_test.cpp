@@ -17,7 +17,7 @@ ArrayPtr shaped(ArrayPtr v, std::vector<uint32_t> shape) {
     return a;
 }
 
-TEST(SCARDecode, ForeignNodeTypesInBothByteOrdersAndTheTextForm) {
+TEST(ScarDecode, ForeignNodeTypesInBothByteOrdersAndTheTextForm) {
     // Complex numbers become pairs of doubles, wide characters their bytes low first, a boxed
     // array (not supported) an empty vector.
     ArrayPtr expected = args(
@@ -38,7 +38,7 @@ TEST(SCARDecode, ForeignNodeTypesInBothByteOrdersAndTheTextForm) {
     }
 }
 
-TEST(SCARDecode, OneByteCharactersAreTranslatedWideOnesAreNot) {
+TEST(ScarDecode, OneByteCharactersAreTranslatedWideOnesAreNot) {
     uint8_t table[256];
     for (int b = 0; b < 256; ++b) table[b] = static_cast<uint8_t>(b);
     table['a'] = 'Z';
@@ -56,7 +56,7 @@ TEST(SCARDecode, OneByteCharactersAreTranslatedWideOnesAreNot) {
     EXPECT_TRUE(sameArray(expected.get(), out.get()));
 }
 
-TEST(SCARDecode, DamageIsFoundWithoutFollowingIt) {
+TEST(ScarDecode, DamageIsFoundWithoutFollowingIt) {
     using Build = std::function<void(ScarWriter&)>;
     auto single = [](uint8_t type, std::vector<uint32_t> shape, size_t bytes) -> Build {
         return [=](ScarWriter& w) { w.node(type, shape, bytes); };
@@ -104,7 +104,7 @@ TEST(SCARDecode, DamageIsFoundWithoutFollowingIt) {
 
 // A few bytes may describe a large array: what the tree would take is counted before anything
 // is allocated, and a tree over the limit gives 10012.
-TEST(SCARDecode, TheMemoryLimitIsCheckedBeforeAnythingIsBuilt) {
+TEST(ScarDecode, TheMemoryLimitIsCheckedBeforeAnythingIsBuilt) {
     auto progression = [](uint32_t n) {
         ScarWriter w('L');
         w.node(kSqApvInt, {n}, 8);
@@ -138,14 +138,14 @@ TEST(SCARDecode, TheMemoryLimitIsCheckedBeforeAnythingIsBuilt) {
 }
 
 // What decodes encodes again: a heterogeneous node one level above the deepest.
-TEST(SCARDecode, WhatIsReadWritesBack) {
+TEST(ScarDecode, WhatIsReadWritesBack) {
     ScarWriter w('L');
     for (uint32_t k = 2; k < kMaxScarDepth; ++k) w.word(w.data(w.node(kSqNested, {}, 4)), 12);
     w.bytes[w.data(w.node(kSqHetero, {1}, 10))] = kSqInt32;
     TreePtr out;
     ASSERT_EQ(decode(w.bytes, out), kOk);
     ScarBuffer again;
-    EXPECT_EQ(EncodeSCAR(out.get(), again), kOk);
+    EXPECT_EQ(EncodeScar(out.get(), again), kOk);
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ TEST_F(ScarFile, BothVersionsWriteTheirFieldsAndReadBack) {
         ASSERT_EQ(write("sample.dat", data.get()), 0);
         std::string file = readFile("sample.dat");
         ScarBuffer scar;
-        ASSERT_EQ(EncodeSCAR(data.get(), scar), kOk);
+        ASSERT_EQ(EncodeScar(data.get(), scar), kOk);
         const size_t start = version == 0 ? 16 : 24;
         ASSERT_EQ(file.size(), start + scar.size);
         EXPECT_EQ(file.substr(0, 16), std::string("QUIRVEX 00 00 0") + char('0' + version));

@@ -113,8 +113,9 @@ inline std::vector<uint8_t> everyNodeType(char order, const std::string& charset
 inline ArrayPtr sampleArray() {
     uint32_t shape[2] = {2, 2}, zero = 0;
     ArrayPtr matrix(AllocArray(kInt32, 2, shape));
-    for (uint32_t k = 0; k < 4; ++k) SetItemInt(matrix.get(), k, -70000 * static_cast<int32_t>(k));
-    ArrayPtr small(allocVector(kInt8, 2)), mid(allocVector(kInt16, 1));
+    for (uint32_t k = 0; k < 4; ++k)
+        (void)SetItemInt(matrix.get(), k, -70000 * static_cast<int32_t>(k));
+    ArrayPtr small(AllocVector(kInt8, 2)), mid(AllocVector(kInt16, 1));
     dataOf(small.get())[0] = 0xFE;
     dataOf(small.get())[1] = 0x7F;
     int16_t m = -12345;
@@ -130,8 +131,8 @@ inline Code decode(std::vector<uint8_t> bytes, TreePtr& out, const uint8_t* tabl
                    uint64_t limit = 0) {
     ByteSpan span{bytes.data(), bytes.size()};
     std::unique_ptr<uint8_t[]> decoded;
-    if (Code c = XSCARDecode(span, 'L', table, limit, decoded)) return c;
-    return SCARToAPL(span, kScarHeaderSize, out);
+    if (Code c = PrepareScar(span, 'L', table, limit, decoded)) return c;
+    return BuildFromScar(span, kScarHeaderSize, out);
 }
 
 // Whether two trees are equal, by their packed forms (where null slots are empty vectors).

@@ -18,7 +18,7 @@ using test::ints;
 
 // A one-element vector of a narrow integer type holding these bits.
 ArrayPtr narrow(uint32_t type, uint16_t bits) {
-    ArrayPtr a(allocVector(type, 1));
+    ArrayPtr a(AllocVector(type, 1));
     std::memcpy(dataOf(a.get()), &bits, type == kInt8 ? 1 : 2);
     return a;
 }
@@ -85,7 +85,7 @@ TEST(SetItemString, PadsWithFourAndTranslates) {
     // slot of a nested array it goes as a new character vector.
     XlateTable savedToAPL = HostToAPL, savedToHost = APLToHost;
     for (int b = 0; b < 256; ++b) HostToAPL[b] = APLToHost[b] = static_cast<uint8_t>(255 - b);
-    ArrayPtr slots(allocVector(kNested, 1));
+    ArrayPtr slots(AllocVector(kNested, 1));
     ASSERT_EQ(SetItemString(slots.get(), 0, "hello", 5), kOk);
     EXPECT_NE(test::textOf(slotAt(slots.get(), 0)), "hello");
     char back[8];

@@ -13,7 +13,7 @@ TEST(AllocArray, BlockSizesFollowTheSizingRuleOnThisWidth) {
         uint32_t type, rank;
         std::vector<uint32_t> shape;
         uint32_t words32, words64;  // blockWords on 32-bit and 64-bit targets
-        uint32_t count;             // ElementCount
+        uint32_t count;             // storedCount
     };
     const Case cases[] = {
         {"nested scalar", kNested, 0, {}, 3, 4, 1},
@@ -26,7 +26,7 @@ TEST(AllocArray, BlockSizesFollowTheSizingRuleOnThisWidth) {
         ArrayPtr a(AllocArray(c.type, c.rank, c.shape.data()));
         ASSERT_NE(a, nullptr);
         EXPECT_EQ(a->blockWords, sizeof(void*) == 8 ? c.words64 : c.words32);
-        EXPECT_EQ(ElementCount(a.get()), c.count);
+        EXPECT_EQ(storedCount(a.get()), c.count);
         EXPECT_EQ(ownerClassOf(a.get()), c.type == kNested ? 7u : 15u);
         EXPECT_EQ(ArrayData(a.get()), reinterpret_cast<uint8_t*>(a.get()) + 8 + 4 * c.rank);
     }
@@ -46,7 +46,7 @@ TEST(FreeArray, LeavesBlocksOfOtherOwnersAndPrototypeSlotsAlone) {
     uint32_t one = 1, zero = 0, words = blockWordsFor(kNested, 1, one);
     auto* foreign = static_cast<APLArray*>(std::calloc(words, 4));
     writeHeader(foreign, words, kNested, 1, &one, 0);
-    ArrayPtr ours(allocScalar(kInt32));
+    ArrayPtr ours(AllocScalar(kInt32));
     setSlot(foreign, 0, ours.get());
     FreeArray(foreign);
     EXPECT_EQ(typeOf(ours.get()), kInt32);
@@ -54,7 +54,7 @@ TEST(FreeArray, LeavesBlocksOfOtherOwnersAndPrototypeSlotsAlone) {
     EXPECT_EQ(FreeArray(nullptr), 0);
 
     APLArray* empty = AllocArray(kNested, 1, &zero);
-    APLArray* stranger = allocScalar(kInt32);
+    APLArray* stranger = AllocScalar(kInt32);
     setSlot(empty, 0, stranger);  // the prototype slot is not released with the block
     FreeArray(empty);
     FreeArray(stranger);

@@ -4,8 +4,11 @@
 
 #include <tuple>
 
+#include "arrayfile/objects.h"
+#include "fastpath/scar_file.h"
 #include "frame/log.h"
 #include "frame/root.h"
+#include "locking/lock_file.h"
 #include "support/library_env.h"
 #include "zrt32.h"
 
@@ -16,7 +19,8 @@ using test::LibraryEnv;
 
 // retryLock, scarVersion, changeList, slack, accessSize
 std::tuple<uint32_t, uint32_t, uint32_t, uint32_t, uint32_t> numbers(const RootObject* r) {
-    return {r->retryLock, r->scarVersion, r->changeList, r->slack, r->accessSize};
+    return {r->locking->retryLock, r->scar->version, r->arrays->changeList, r->arrays->slack,
+            r->arrays->accessSize};
 }
 
 TEST(ParseSettingNumber, FollowsThePrefixRules) {
@@ -41,7 +45,7 @@ TEST(Init, ReadsEverySettingWithItsParsing) {
     ASSERT_EQ(env.init("", "model.ini"), 0u);
     EXPECT_EQ(CurrentRoot()->iniPath, "model.ini");
     EXPECT_EQ(numbers(CurrentRoot()), std::make_tuple(1u, 1u, 0u, 250u, 8192u));
-    EXPECT_EQ(CurrentRoot()->locksFile, "shared/locks.log");
+    EXPECT_EQ(CurrentRoot()->locking->locksFile, "shared/locks.log");
     EXPECT_EQ(DebugMask(), 0x10003u);
     SetDebugMask(0);
 }
@@ -55,7 +59,7 @@ TEST(Init, TakesTheGivenRegistryBaseOrTheDefaultOne) {
         EXPECT_EQ(CurrentRoot()->registryBase, "Software\\Morvane\\Plenvia8\\Anvelo");
         EXPECT_EQ(numbers(CurrentRoot()), std::make_tuple(3u, 0u, 1u, 100u, 4096u));
         EXPECT_EQ(CurrentRoot()->iniPath, "");
-        EXPECT_EQ(CurrentRoot()->locksFile, "locks.log");
+        EXPECT_EQ(CurrentRoot()->locking->locksFile, "locks.log");
     }
     LibraryEnv env;
     env.writeIdentityTranslation();
@@ -63,7 +67,7 @@ TEST(Init, TakesTheGivenRegistryBaseOrTheDefaultOne) {
     env.setUserValue("Main", "DLLRetryLock", "9", "Software\\Other");
     ASSERT_EQ(env.init("Software\\Other"), 0u);
     EXPECT_EQ(CurrentRoot()->iniPath, "from-registry.ini");
-    EXPECT_EQ(CurrentRoot()->retryLock, 9u);
+    EXPECT_EQ(CurrentRoot()->locking->retryLock, 9u);
 }
 
 TEST(ReadSetting, ValueTooLongForTheBufferCountsAsMissing) {
@@ -85,7 +89,7 @@ TEST(Init, BadFilesGiveDefaultsOrFailWithoutARoot) {
         test::writeFile(env.file("hkcu.ini"), std::string("\0\xff[\n=\n[[]]\nSlack\n=5\n", 20) +
                                                   std::string(100000, 'x'));
         EXPECT_EQ(env.init(), 0u);
-        EXPECT_EQ(CurrentRoot()->slack, 100u);
+        EXPECT_EQ(CurrentRoot()->arrays->slack, 100u);
     }
 #endif
     LibraryEnv env;  // no APLUNICD.INI: the sets default to NONAME and NOHOST

@@ -28,7 +28,7 @@ TEST(ClaimSlot, TakesALeftOverFileWhichBecomesOneLoginAtATime) {
     EXPECT_FALSE(IsClaimed(2, root));  // a login shares nothing
     uint8_t mine[4] = {};  // read through the handle: the file admits no second open
     uint32_t got = 0;
-    ASSERT_EQ(root.locking.userFile.readAt(0, mine, 4, got), platform::kOk);
+    ASSERT_EQ(root.locking->userFile.readAt(0, mine, 4, got), platform::kOk);
     EXPECT_EQ(LoadLittle32(mine), root.processId);
     EXPECT_EQ(std::filesystem::file_size(world.file("USR00002.LOG")), 4u);
     ASSERT_EQ(ClaimSlot(3, root, second, claimed), kOk);

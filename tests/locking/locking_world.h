@@ -8,6 +8,7 @@
 
 #include "frame/root.h"
 #include "locking/formats.h"
+#include "locking/lock_file.h"
 #include "support/library_env.h"
 #include "support/test_support.h"
 

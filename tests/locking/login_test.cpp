@@ -116,7 +116,7 @@ TEST(LogIn, OtherProcessesHoldTheUsersFileAndMayLogUsOut) {
     ASSERT_TRUE(world.waitFor("a", "in"));
     world.writeIni({.maxUsers = 5});  // the held file cannot be made anew with five slots
     EXPECT_EQ(LogIn(0, nullptr, "Bob"), kBadFileSize);
-    EXPECT_FALSE(world.root().locking.usersFile.isOpen());  // a failed login holds nothing
+    EXPECT_FALSE(world.root().locking->usersFile.isOpen());  // a failed login holds nothing
 
     world.writeIni({});
     ASSERT_EQ(test::logIn("Me"), 1);
@@ -131,7 +131,7 @@ TEST(LogIn, OtherProcessesHoldTheUsersFileAndMayLogUsOut) {
     EXPECT_TRUE(test::exists(world.file("USR00001.LOG")));   // we still hold ours
 
     EXPECT_EQ(LockNLD("Costs", 1, 2, 5, &handle, nullptr), kNotLoggedIn);
-    EXPECT_FALSE(world.root().locking.usersFile.isOpen());
+    EXPECT_FALSE(world.root().locking->usersFile.isOpen());
     EXPECT_EQ(LockNLD("Costs", 1, 2, 5, &handle, nullptr), kNotLoggedIn);  // no users file now
 }
 
@@ -145,7 +145,7 @@ TEST(LogIn, MissingDirectoriesCannotHoldTheFiles) {
     EXPECT_EQ(LockNLD("Sales", 1, 2, 5, &lock, nullptr), kLockFileOpen);
     EXPECT_EQ(ReleaseNLD(1), kLockFileOpen);
     EXPECT_EQ(LogOut(slot), kLockFileOpen);
-    EXPECT_FALSE(world.root().locking.userFile.isOpen());  // logged out all the same
+    EXPECT_FALSE(world.root().locking->userFile.isOpen());  // logged out all the same
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ ArrayPtr ints(std::initializer_list<int32_t> values) {
 }
 
 ArrayPtr intScalar(int32_t value) {
-    ArrayPtr a(allocScalar(kInt32));
+    ArrayPtr a(AllocScalar(kInt32));
     std::memcpy(dataOf(a.get()), &value, 4);
     return a;
 }
@@ -30,13 +30,13 @@ ArrayPtr doubles(std::initializer_list<double> values) {
 }
 
 ArrayPtr doubleScalar(double value) {
-    ArrayPtr a(allocScalar(kDouble));
+    ArrayPtr a(AllocScalar(kDouble));
     std::memcpy(dataOf(a.get()), &value, 8);
     return a;
 }
 
 ArrayPtr bools(std::initializer_list<int> values) {
-    ArrayPtr a(allocVector(kBool, static_cast<uint32_t>(values.size())));
+    ArrayPtr a(AllocVector(kBool, static_cast<uint32_t>(values.size())));
     std::memset(dataOf(a.get()), 0, (values.size() + 7) / 8);
     uint32_t k = 0;
     for (int v : values) setBitAt(dataOf(a.get()), k++, v != 0);
@@ -48,13 +48,13 @@ ArrayPtr chars(const std::string& text) {
 }
 
 ArrayPtr charScalar(char c) {
-    ArrayPtr a(allocScalar(kChar));
+    ArrayPtr a(AllocScalar(kChar));
     dataOf(a.get())[0] = static_cast<uint8_t>(c);
     return a;
 }
 
 ArrayPtr nested(std::vector<ArrayPtr> items) {
-    ArrayPtr a(allocVector(kNested, static_cast<uint32_t>(items.size())));
+    ArrayPtr a(AllocVector(kNested, static_cast<uint32_t>(items.size())));
     for (uint32_t i = 0; i < items.size(); ++i) setSlot(a.get(), i, items[i].release());
     return a;
 }

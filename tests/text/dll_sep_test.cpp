@@ -25,8 +25,8 @@ struct Call {
 
 Call dllSep(int32_t handle, const std::vector<int32_t>& columns, int32_t block = 1024,
             const std::string& marks = "\",") {
-    ArrayPtr cols(allocVector(kInt32, static_cast<uint32_t>(columns.size())));
-    for (uint32_t k = 0; k < columns.size(); ++k) SetItemInt(cols.get(), k, columns[k]);
+    ArrayPtr cols(AllocVector(kInt32, static_cast<uint32_t>(columns.size())));
+    for (uint32_t k = 0; k < columns.size(); ++k) (void)SetItemInt(cols.get(), k, columns[k]);
     ArrayPtr r(DllSep(test::args(test::intScalar(handle), test::chars(marks), std::move(cols),
                                  test::intScalar(block)).get()));
     Call c{test::codeOf(r.get()), {}};

@@ -49,7 +49,7 @@ TEST(WildIota, ResultHasTheShapeOfTheStrings) {
     EXPECT_EQ(rankOf(test::valueOf(r.get())), 2u);
     EXPECT_EQ(test::numbersOf(test::valueOf(r.get())), (Numbers{1, 0, 2, 0}));
     // A one-character string may be a scalar, an empty string an empty numeric vector.
-    ArrayPtr mixed = test::args(test::charScalar('A'), ArrayPtr(allocVector(kInt32, 0)));
+    ArrayPtr mixed = test::args(test::charScalar('A'), ArrayPtr(AllocVector(kInt32, 0)));
     ArrayPtr s(WildIota(test::args(strings({"", "A"}), std::move(mixed), test::chars("?*")).get()));
     EXPECT_EQ(test::numbersOf(test::valueOf(s.get())), (Numbers{1, 0}));
 }

@@ -1,112 +1,50 @@
-// Classic file handles: plain file descriptors, with the share modes of the OF_ flags.
+// Classic file handles on POSIX: plain file descriptors.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 
+#include "platform/common/backend.h"
 #include "platform/platform.h"
 #include "platform/posix/errors.h"
-#include "platform/posix/share_modes.h"
 
-namespace platform {
+namespace platform::backend {
 
 namespace {
 
-thread_local SysError lastClassicError = kOk;
-
-int32_t fail(SysError e) {
-    lastClassicError = e;
-    return kClassicError;
-}
-
 // EBADF is both "no such descriptor" and "not open for that transfer".
-int32_t failWithErrno(ClassicHandle handle) {
-    if (errno != EBADF) return fail(posix::lastSysError());
-    return fail(::fcntl(handle, F_GETFL) >= 0 ? kAccessDenied : kInvalidHandle);
-}
-
-// The share mode of an OF_SHARE_ value. Compatibility mode (0) lets anyone open the file.
-bool shareOf(uint32_t mode, uint32_t& share) {
-    switch (mode & 0x70) {
-    case 0x00: share = kShareReadWrite; return true;
-    case kOfShareExclusive: share = kShareNone; return true;
-    case kOfShareDenyWrite: share = kShareRead; return true;
-    case kOfShareDenyRead: share = kShareWrite; return true;
-    case kOfShareDenyNone: share = kShareReadWrite; return true;
-    default: return false;
-    }
-}
-
-bool accessOf(uint32_t mode, uint32_t& access) {
-    switch (mode & 0x03) {
-    case kOfRead: access = kRead; return true;
-    case kOfWrite: access = kWrite; return true;
-    case kOfReadWrite: access = kReadWrite; return true;
-    default: return false;
-    }
-}
-
-ClassicHandle openClassic(const std::string& path, uint32_t access, uint32_t share,
-                          Disposition disposition) {
-    int fd = -1;
-    if (SysError e = posix::openShared(path, access, share, disposition, fd)) return fail(e);
-    return fd;
+SysError errnoOf(ClassicHandle handle) {
+    if (errno != EBADF) return posix::lastSysError();
+    return ::fcntl(handle, F_GETFL) >= 0 ? kAccessDenied : kInvalidHandle;
 }
 
 }  // namespace
 
-ClassicHandle classicOpen(const std::string& path, uint32_t mode) {
-    uint32_t access = 0, share = 0;
-    if (!accessOf(mode, access) || !shareOf(mode, share)) return fail(kInvalidParameter);
-    return openClassic(path, access, share, Disposition::OpenExisting);
+SysError readClassic(ClassicHandle handle, void* buffer, uint32_t count, uint32_t& moved) {
+    ssize_t n = posix::retryOnInterrupt([&] { return ::read(handle, buffer, count); });
+    if (n < 0) return errnoOf(handle);
+    moved = static_cast<uint32_t>(n);
+    return kOk;
 }
 
-ClassicHandle classicCreate(const std::string& path) {
-    if (SysError e = injectedFault(kFaultCreate)) return fail(e);
-    return openClassic(path, kReadWrite, kShareReadWrite, Disposition::CreateAlways);
+SysError writeClassic(ClassicHandle handle, const void* buffer, uint32_t count, uint32_t& moved) {
+    ssize_t n = posix::retryOnInterrupt([&] { return ::write(handle, buffer, count); });
+    if (n < 0) return errnoOf(handle);
+    moved = static_cast<uint32_t>(n);
+    return kOk;
 }
 
-int32_t classicRead(ClassicHandle handle, void* buffer, uint32_t count) {
-    if (count > INT32_MAX) return fail(kInvalidParameter);
-    bool shorten = false;
-    if (SysError e = injectedFault(kFaultRead, &shorten)) return fail(e);
-    if (shorten) count /= 2;
-    for (;;) {
-        ssize_t n = ::read(handle, buffer, count);
-        if (n >= 0) return static_cast<int32_t>(n);
-        if (errno != EINTR) return failWithErrno(handle);
-    }
-}
-
-int32_t classicWrite(ClassicHandle handle, const void* buffer, uint32_t count) {
-    if (count > INT32_MAX) return fail(kInvalidParameter);
-    bool shorten = false;
-    if (SysError e = injectedFault(kFaultWrite, &shorten)) return fail(e);
-    if (shorten) count /= 2;
-    for (;;) {
-        ssize_t n = ::write(handle, buffer, count);
-        if (n >= 0) return static_cast<int32_t>(n);
-        if (errno != EINTR) return failWithErrno(handle);
-    }
-}
-
-int32_t classicSeek(ClassicHandle handle, int32_t offset, int origin) {
-    if (origin < 0 || origin > 2) return fail(kInvalidParameter);
+SysError seekClassic(ClassicHandle handle, int32_t offset, int origin, int64_t& at) {
     int how = origin == 0 ? SEEK_SET : origin == 1 ? SEEK_CUR : SEEK_END;
-    off_t at = ::lseek(handle, offset, how);
-    if (at < 0) return errno == EINVAL ? fail(kNegativeSeek) : failWithErrno(handle);
-    // A position that a 32-bit result cannot show is refused after the move, as _llseek
-    // reports it only through its return value.
-    if (at > INT32_MAX) return fail(kInvalidParameter);
-    return static_cast<int32_t>(at);
+    off_t to = ::lseek(handle, offset, how);
+    if (to < 0) return errno == EINVAL ? kNegativeSeek : errnoOf(handle);
+    at = static_cast<int64_t>(to);
+    return kOk;
 }
 
-int32_t classicClose(ClassicHandle handle) {
-    if (::close(handle) != 0 && errno != EINTR) return failWithErrno(handle);
-    return 0;
+SysError closeClassic(ClassicHandle handle) {
+    if (::close(handle) != 0 && errno != EINTR) return errnoOf(handle);
+    return kOk;
 }
 
-SysError classicLastError() { return lastClassicError; }
-
-}  // namespace platform
+}  // namespace platform::backend

@@ -1,6 +1,7 @@
 // errno to Windows system error numbers: the one mapping of the POSIX platform layer.
 #pragma once
 
+#include <cerrno>
 #include <string>
 
 #include "platform/platform.h"
@@ -8,13 +9,22 @@
 namespace platform::posix {
 
 // The Windows error number for an errno value.
-SysError sysErrorOf(int error);
+[[nodiscard]] SysError sysErrorOf(int error);
 
 // The same for a failure that concerns path: a missing name is "file not found" (2) when its
 // directory exists and "path not found" (3) when a directory on the way is missing.
-SysError pathErrorOf(int error, const std::string& path);
+[[nodiscard]] SysError pathErrorOf(int error, const std::string& path);
 
 // errno as it stands now.
-SysError lastSysError();
+[[nodiscard]] SysError lastSysError();
+
+// Calls a system call again while a signal interrupts it (-1 with EINTR); its result.
+template <class Call>
+auto retryOnInterrupt(Call call) {
+    for (;;) {
+        auto result = call();
+        if (result >= 0 || errno != EINTR) return result;
+    }
+}
 
 }  // namespace platform::posix

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "platform/ascii_case.h"
 #include "platform/posix/descriptor.h"
 #include "platform/posix/errors.h"
 
@@ -13,8 +14,6 @@ namespace platform::posix {
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
-
-char folded(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // One pair of matching quotes around the whole value is removed, as Windows does, so that a
 // value can keep blanks at its ends.
@@ -31,13 +30,6 @@ std::string trimmed(const std::string& text) {
     while (begin < end && isBlank(text[begin])) ++begin;
     while (end > begin && isBlank(text[end - 1])) --end;
     return text.substr(begin, end - begin);
-}
-
-bool sameTextIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t k = 0; k < a.size(); ++k)
-        if (folded(a[k]) != folded(b[k])) return false;
-    return true;
 }
 
 // The format, line by line: "[name]" starts a section (blanks around the name are dropped,
@@ -92,13 +84,13 @@ SysError readIniFile(const std::string& path, std::vector<IniSection>& sections)
 
 const IniSection* findSection(const std::vector<IniSection>& sections, const std::string& name) {
     for (const IniSection& s : sections)
-        if (sameTextIgnoringCase(s.name, name)) return &s;
+        if (sameIgnoringCase(s.name, name)) return &s;
     return nullptr;
 }
 
 const IniEntry* findEntry(const IniSection& section, const std::string& name) {
     for (const IniEntry& e : section.entries)
-        if (sameTextIgnoringCase(e.name, name)) return &e;
+        if (sameIgnoringCase(e.name, name)) return &e;
     return nullptr;
 }
 

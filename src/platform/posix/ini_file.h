@@ -21,10 +21,7 @@ struct IniSection {
 std::vector<IniSection> parseIni(const std::string& text);
 
 // Reads and parses a file; kFileNotFound (or another error) when it cannot be read.
-SysError readIniFile(const std::string& path, std::vector<IniSection>& sections);
-
-// ASCII comparison without regard to case.
-bool sameTextIgnoringCase(const std::string& a, const std::string& b);
+[[nodiscard]] SysError readIniFile(const std::string& path, std::vector<IniSection>& sections);
 
 // Blanks (spaces, tabs, stray carriage returns) removed from both ends.
 std::string trimmed(const std::string& text);

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/platform.h"
 #include "platform/posix/ini_file.h"
 
@@ -51,7 +52,7 @@ bool hasSubkey(const std::vector<posix::IniSection>& sections, const std::string
     std::string prefix = key + "\\";
     for (const posix::IniSection& s : sections)
         if (key.empty() || (s.name.size() > prefix.size() &&
-                            posix::sameTextIgnoringCase(s.name.substr(0, prefix.size()), prefix)))
+                            sameIgnoringCase(s.name.substr(0, prefix.size()), prefix)))
             return true;
     return false;
 }

@@ -11,11 +11,11 @@ namespace platform::posix {
 
 // Opens path with access (kRead, kWrite or both), share and disposition; the descriptor,
 // close-on-exec, in fd. A conflict with another open of the file fails with kSharingViolation.
-SysError openShared(const std::string& path, uint32_t access, uint32_t share,
+[[nodiscard]] SysError openShared(const std::string& path, uint32_t access, uint32_t share,
                     Disposition disposition, int& fd);
 
 // Runs action (a delete or a move of path) when no open of the file at path exists, while no
 // new one can start; kSharingViolation when the file is open.
-SysError whenNotOpen(const std::string& path, const std::function<SysError()>& action);
+[[nodiscard]] SysError whenNotOpen(const std::string& path, const std::function<SysError()>& action);
 
 }  // namespace platform::posix

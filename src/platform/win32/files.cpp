@@ -1,10 +1,10 @@
-// File: a Win32 file handle with its own current position. Share modes are the system's own:
-// CreateFileA refuses a conflicting open with ERROR_SHARING_VIOLATION (32). No open shares
-// delete, so deleting or moving a file that someone holds open fails with 32 as well.
-#include <algorithm>
+// File on Windows: a Win32 file handle with its own current position. Share modes are the
+// system's own: CreateFileA refuses a conflicting open with ERROR_SHARING_VIOLATION (32). No
+// open shares delete, so deleting or moving a file that someone holds open fails with 32 as
+// well.
 #include <cstdint>
-#include <utility>
 
+#include "platform/common/backend.h"
 #include "platform/platform.h"
 #include "platform/win32/win32.h"
 
@@ -15,9 +15,6 @@ using win32::lastError;
 
 namespace {
 
-// One ReadFile or WriteFile moves at most this much.
-constexpr uint32_t kChunk = 1u << 30;
-
 DWORD creationOf(Disposition disposition) {
     switch (disposition) {
     case Disposition::CreateNew: return CREATE_NEW;
@@ -27,10 +24,6 @@ DWORD creationOf(Disposition disposition) {
     case Disposition::TruncateExisting: return TRUNCATE_EXISTING;
     }
     return OPEN_EXISTING;
-}
-
-bool offsetFits(uint64_t offset, uint32_t count) {
-    return offset <= static_cast<uint64_t>(INT64_MAX) - count;
 }
 
 OVERLAPPED at(uint64_t offset) {
@@ -44,9 +37,9 @@ OVERLAPPED at(uint64_t offset) {
 // positioned transfers must leave alone: this puts it back.
 class KeepPosition {
 public:
-    explicit KeepPosition(HANDLE h) : h_(h) {
+    explicit KeepPosition(HANDLE h, bool keep = true) : h_(h) {
         LARGE_INTEGER zero{};
-        kept_ = SetFilePointerEx(h, zero, &position_, FILE_CURRENT) != 0;
+        kept_ = keep && SetFilePointerEx(h, zero, &position_, FILE_CURRENT) != 0;
     }
     ~KeepPosition() {
         if (kept_) SetFilePointerEx(h_, position_, nullptr, FILE_BEGIN);
@@ -88,136 +81,67 @@ HANDLE createFile(const std::string& path, uint32_t access, uint32_t share,
 
 }  // namespace win32
 
-File::~File() {
-    if (handle_ != kNoHandle) CloseHandle(asHandle(handle_));
-}
+namespace backend {
 
-File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, kNoHandle)) {}
-
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        if (handle_ != kNoHandle) CloseHandle(asHandle(handle_));
-        handle_ = std::exchange(other.handle_, kNoHandle);
-    }
-    return *this;
-}
-
-SysError File::open(const std::string& path, uint32_t access, uint32_t share,
-                    Disposition disposition, File& out) {
-    out = File();
-    if (disposition != Disposition::OpenExisting)
-        if (SysError e = injectedFault(kFaultCreate)) return e;
+SysError openFile(const std::string& path, uint32_t access, uint32_t share,
+                  Disposition disposition, intptr_t& handle) {
     SysError e = kOk;
     HANDLE h = win32::createFile(path, access, share, disposition, e);
     if (e != kOk) return e;
-    out.handle_ = win32::asNative(h);
+    handle = win32::asNative(h);
     return kOk;
 }
 
-SysError File::read(void* buffer, uint32_t count, uint32_t& got) {
-    got = 0;
-    if (!isOpen()) return kInvalidHandle;
-    bool shorten = false;
-    if (SysError e = injectedFault(kFaultRead, &shorten)) return e;
-    if (shorten) count /= 2;
-    auto* p = static_cast<uint8_t*>(buffer);
-    while (got < count) {
-        DWORD n = 0;
-        if (!ReadFile(asHandle(handle_), p + got, std::min(count - got, kChunk), &n, nullptr))
-            return lastError();
-        if (n == 0) break;
-        got += n;
-    }
+SysError closeFile(intptr_t handle) {
+    if (!CloseHandle(asHandle(handle))) return lastError();
     return kOk;
 }
 
-SysError File::write(const void* buffer, uint32_t count, uint32_t& put) {
-    put = 0;
-    if (!isOpen()) return kInvalidHandle;
-    bool shorten = false;
-    if (SysError e = injectedFault(kFaultWrite, &shorten)) return e;
-    if (shorten) count /= 2;
-    auto* p = static_cast<const uint8_t*>(buffer);
-    while (put < count) {
-        DWORD n = 0;
-        if (!WriteFile(asHandle(handle_), p + put, std::min(count - put, kChunk), &n, nullptr))
-            return lastError();
-        if (n == 0) return kWriteFault;
-        put += n;
-    }
+SysError readOnce(intptr_t handle, void* buffer, uint32_t count, const uint64_t* offset,
+                  uint32_t& moved) {
+    DWORD n = 0;
+    OVERLAPPED o = offset ? at(*offset) : OVERLAPPED{};
+    KeepPosition keep(asHandle(handle), offset != nullptr);
+    // A positioned read that starts at or past the end reports the end as an error.
+    if (!ReadFile(asHandle(handle), buffer, count, &n, offset ? &o : nullptr) &&
+        !(offset && GetLastError() == ERROR_HANDLE_EOF))
+        return lastError();
+    moved = n;
     return kOk;
 }
 
-SysError File::readAt(uint64_t offset, void* buffer, uint32_t count, uint32_t& got) {
-    got = 0;
-    if (!isOpen()) return kInvalidHandle;
-    bool shorten = false;
-    if (SysError e = injectedFault(kFaultRead, &shorten)) return e;
-    if (shorten) count /= 2;
-    if (!offsetFits(offset, count)) return kInvalidParameter;
-    KeepPosition keep(asHandle(handle_));
-    auto* p = static_cast<uint8_t*>(buffer);
-    while (got < count) {
-        DWORD n = 0;
-        OVERLAPPED o = at(offset + got);
-        if (!ReadFile(asHandle(handle_), p + got, std::min(count - got, kChunk), &n, &o)) {
-            // A read that starts at or past the end reports the end as an error.
-            if (GetLastError() == ERROR_HANDLE_EOF) break;
-            return lastError();
-        }
-        if (n == 0) break;
-        got += n;
-    }
+SysError writeOnce(intptr_t handle, const void* buffer, uint32_t count, const uint64_t* offset,
+                   uint32_t& moved) {
+    DWORD n = 0;
+    OVERLAPPED o = offset ? at(*offset) : OVERLAPPED{};
+    KeepPosition keep(asHandle(handle), offset != nullptr);
+    if (!WriteFile(asHandle(handle), buffer, count, &n, offset ? &o : nullptr)) return lastError();
+    moved = n;
     return kOk;
 }
 
-SysError File::writeAt(uint64_t offset, const void* buffer, uint32_t count, uint32_t& put) {
-    put = 0;
-    if (!isOpen()) return kInvalidHandle;
-    bool shorten = false;
-    if (SysError e = injectedFault(kFaultWrite, &shorten)) return e;
-    if (shorten) count /= 2;
-    if (!offsetFits(offset, count)) return kInvalidParameter;
-    KeepPosition keep(asHandle(handle_));
-    auto* p = static_cast<const uint8_t*>(buffer);
-    while (put < count) {
-        DWORD n = 0;
-        OVERLAPPED o = at(offset + put);
-        if (!WriteFile(asHandle(handle_), p + put, std::min(count - put, kChunk), &n, &o))
-            return lastError();
-        if (n == 0) return kWriteFault;
-        put += n;
-    }
-    return kOk;
-}
-
-SysError File::seek(int64_t offset, Whence whence, uint64_t* newPosition) {
-    if (!isOpen()) return kInvalidHandle;
+SysError seekFile(intptr_t handle, int64_t offset, Whence whence, uint64_t& to) {
     DWORD how = whence == Whence::Begin     ? FILE_BEGIN
                 : whence == Whence::Current ? FILE_CURRENT
                                             : FILE_END;
-    LARGE_INTEGER distance, at;
+    LARGE_INTEGER distance, position;
     distance.QuadPart = offset;
     // A position before the start fails with ERROR_NEGATIVE_SEEK (131).
-    if (!SetFilePointerEx(asHandle(handle_), distance, &at, how)) return lastError();
-    if (newPosition) *newPosition = static_cast<uint64_t>(at.QuadPart);
+    if (!SetFilePointerEx(asHandle(handle), distance, &position, how)) return lastError();
+    to = static_cast<uint64_t>(position.QuadPart);
     return kOk;
 }
 
-SysError File::size(uint64_t& out) const {
-    out = 0;
-    if (!isOpen()) return kInvalidHandle;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(asHandle(handle_), &size)) return lastError();
-    out = static_cast<uint64_t>(size.QuadPart);
+SysError fileSize(intptr_t handle, uint64_t& size) {
+    LARGE_INTEGER n;
+    if (!GetFileSizeEx(asHandle(handle), &n)) return lastError();
+    size = static_cast<uint64_t>(n.QuadPart);
     return kOk;
 }
 
-SysError File::identity(FileIdentity& out) const {
-    out = {};
-    if (!isOpen()) return kInvalidHandle;
+SysError fileIdentity(intptr_t handle, FileIdentity& out) {
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(asHandle(handle_), &info)) return lastError();
+    if (!GetFileInformationByHandle(asHandle(handle), &info)) return lastError();
     out = {info.dwVolumeSerialNumber,
            (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
            (uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow};
@@ -226,10 +150,8 @@ SysError File::identity(FileIdentity& out) const {
 
 // Refused with 5 for a handle without write access, and with ERROR_USER_MAPPED_FILE (1224)
 // while a view of the file exists.
-SysError File::setEnd() {
-    if (!isOpen()) return kInvalidHandle;
-    if (SysError e = injectedFault(kFaultWrite)) return e;
-    if (!SetEndOfFile(asHandle(handle_))) {
+SysError setEndHere(intptr_t handle) {
+    if (!SetEndOfFile(asHandle(handle))) {
         // Wine says "invalid parameter" where Windows says "access denied": the handle is the
         // only parameter, and what is wrong with it is its access.
         SysError e = lastError();
@@ -238,11 +160,9 @@ SysError File::setEnd() {
     return kOk;
 }
 
-SysError File::close() {
-    if (!isOpen()) return kInvalidHandle;
-    HANDLE h = asHandle(std::exchange(handle_, kNoHandle));
-    if (!CloseHandle(h)) return lastError();
-    return kOk;
-}
+}  // namespace backend
+
+// Share modes are kept by the file system itself, local or on a server.
+SysError checkFileLocks(const std::string&) { return kOk; }
 
 }  // namespace platform

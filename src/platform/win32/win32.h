@@ -17,7 +17,7 @@
 namespace platform::win32 {
 
 // GetLastError is already a Windows system error number: no mapping is needed.
-inline SysError lastError() { return static_cast<SysError>(GetLastError()); }
+[[nodiscard]] inline SysError lastError() { return static_cast<SysError>(GetLastError()); }
 
 inline HANDLE asHandle(intptr_t native) { return reinterpret_cast<HANDLE>(native); }
 inline intptr_t asNative(HANDLE handle) { return reinterpret_cast<intptr_t>(handle); }
