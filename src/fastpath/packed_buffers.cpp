@@ -7,6 +7,7 @@
 
 #include "fastpath/packed.h"
 #include "frame/codes.h"
+#include "frame/export_bodies.h"
 #include "zrt32.h"
 
 namespace zrt {
@@ -75,9 +76,35 @@ bool bufferIn(void** variable, const uint8_t*& buffer, size_t& size) {
 
 }  // namespace
 
+// APLCalcSize: the size in bytes of a packed buffer.
+Code body::APLCalcSize(void** variable, uint32_t* size) {
+    const uint8_t* buffer;
+    size_t bytes;
+    if (!size || !bufferIn(variable, buffer, bytes)) return kBadType;
+    return PackedSize(buffer, bytes, *size);
+}
+
+// APLPack: copies a packed buffer to the caller's memory. *size holds the capacity on entry
+// and the packed size on return; a capacity too small gives 10004 with the size needed.
+Code body::APLPack(void** variable, uint32_t* size, void* destination) {
+    if (!size) return kBadType;
+    const uint32_t capacity = *size;
+    *size = 0;
+    const uint8_t* buffer;
+    size_t bytes;
+    if (!bufferIn(variable, buffer, bytes)) return kBadType;
+    uint32_t needed;
+    if (Code c = PackedSize(buffer, bytes, needed)) return c;
+    *size = needed;
+    if (capacity < needed || !destination) return kBadType;
+    std::memcpy(destination, buffer, needed);
+    return kOk;
+}
+
 }  // namespace zrt
 
-// APLUnPack: copies count bytes into a new buffer that XC can take.
+// APLUnPack: copies count bytes into a new buffer that XC can take; the fallback buffer when
+// there is no memory for it (so it returns no code and needs no guard).
 extern "C" ZRT_PUBLIC void* ZRT_API APLUnPack(const void* source, uint32_t count, void** out) {
     using namespace zrt;
     void* buffer = const_cast<uint8_t*>(FallbackBuffer());
@@ -91,31 +118,12 @@ extern "C" ZRT_PUBLIC void* ZRT_API APLUnPack(const void* source, uint32_t count
     return buffer;
 }
 
-// APLCalcSize: the size in bytes of a packed buffer.
 extern "C" ZRT_PUBLIC uint32_t ZRT_API APLCalcSize(void** variable, uint32_t* size) {
-    using namespace zrt;
-    const uint8_t* buffer;
-    size_t bytes;
-    if (!size || !bufferIn(variable, buffer, bytes)) return kBadType;
-    return PackedSize(buffer, bytes, *size);
+    return zrt::guardedCode([&] { return zrt::body::APLCalcSize(variable, size); });
 }
 
-// APLPack: copies a packed buffer to the caller's memory. *size holds the capacity on entry
-// and the packed size on return; a capacity too small gives 10004 with the size needed.
 extern "C" ZRT_PUBLIC uint32_t ZRT_API APLPack(void** variable, uint32_t* size, void* destination) {
-    using namespace zrt;
-    if (!size) return kBadType;
-    const uint32_t capacity = *size;
-    *size = 0;
-    const uint8_t* buffer;
-    size_t bytes;
-    if (!bufferIn(variable, buffer, bytes)) return kBadType;
-    uint32_t needed;
-    if (Code c = PackedSize(buffer, bytes, needed)) return c;
-    *size = needed;
-    if (capacity < needed || !destination) return kBadType;
-    std::memcpy(destination, buffer, needed);
-    return kOk;
+    return zrt::guardedCode([&] { return zrt::body::APLPack(variable, size, destination); });
 }
 
 // APLFreeRes: releases a buffer made by APLUnPack or XC.

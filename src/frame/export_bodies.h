@@ -28,5 +28,8 @@ namespace zrt::body {
 [[nodiscard]] Code LockNLD(const char* name, int32_t library, int32_t dt, uint32_t mode,
                            int32_t* lock, char* userName);
 [[nodiscard]] Code ReleaseNLD(int32_t handle);
+[[nodiscard]] Code APLCalcSize(void** variable, uint32_t* size);
+[[nodiscard]] Code APLPack(void** variable, uint32_t* size, void* destination);
+[[nodiscard]] Code APLGetVersion(uint32_t* platformId, uint32_t* major, uint32_t* minor, uint32_t* build);
 
 }  // namespace zrt::body

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "frame/codes.h"
+#include "frame/export_bodies.h"
 #include "frame/result.h"
 #include "platform/platform.h"
 #include "zrt32.h"
@@ -18,19 +19,24 @@ void store(uint32_t* out, uint32_t value) {
 }  // namespace
 
 // When the system will not tell, the outputs are 12345678, 0, 0, 0 and the result 10005.
-extern "C" ZRT_PUBLIC uint32_t ZRT_API APLGetVersion(uint32_t* platformId, uint32_t* major,
-                                                     uint32_t* minor, uint32_t* build) {
+zrt::Code zrt::body::APLGetVersion(uint32_t* platformId, uint32_t* major, uint32_t* minor,
+                                   uint32_t* build) {
     platform::OsVersion v;
-    uint32_t code = zrt::kOk;
+    Code code = kOk;
     if (platform::osVersion(v) != platform::kOk) {
         v = {12345678, 0, 0, 0};
-        code = zrt::kNoVersion;
+        code = kNoVersion;
     }
     store(platformId, v.platformId);
     store(major, v.major);
     store(minor, v.minor);
     store(build, v.build);
     return code;
+}
+
+extern "C" ZRT_PUBLIC uint32_t ZRT_API APLGetVersion(uint32_t* platformId, uint32_t* major,
+                                                     uint32_t* minor, uint32_t* build) {
+    return zrt::guardedCode([&] { return zrt::body::APLGetVersion(platformId, major, minor, build); });
 }
 
 // 1 with the chosen folder's path in buffer; 0 when cancelled or when there is no desktop. What
