@@ -67,6 +67,18 @@ void foldSideBySide(const Operator& f, Operand& source, const Run& from, uint32_
     f.foldRuns(blocks.acc.data(), blocks.runs.data(), k, n);
 }
 
+// acc := the fold by f of the n terms, k cells each, that weighed(out, i) writes for term i.
+template <class Weighed>
+void foldWeighed(const Operator& f, FoldBlocks& blocks, uint32_t n, uint32_t k, Weighed weighed) {
+    uint8_t* acc = blocks.acc.data();
+    uint8_t* term = blocks.term.data();
+    weighed(acc, 0);
+    for (uint32_t i = 1; i < n; ++i) {
+        weighed(term, i);
+        f.kernel(acc, acc, term, k, nullptr);
+    }
+}
+
 // The walks of a fold: the target, and the collapsed source in step with it.
 Code beginFold(Operand& target, Operand& source, uint32_t& m, uint32_t capacity) {
     if (Code c = BeginWalk(target, m, capacity)) return c;
@@ -139,20 +151,15 @@ Code RunLComb(Operand& target, Operand& source, int32_t axis, const std::vector<
     bool single = MustGoCellByCell(target, source);
     const uint32_t* offsets = along.offsets.data();
     const double* w = weights.data();
-    uint32_t n = along.n;
-    uint8_t* acc = blocks.acc.data();
-    uint8_t* term = blocks.term.data();
     return GuardCells([&] {
         for (uint32_t done = 0, k; done < m; done += k) {
             k = single ? 1 : BlockSize(target, m - done, blocks.capacity);
             Run to = NextRun(target, k);
             Run from = NextRun(source, k);
-            weigh(acc, ReadRun(source, from, k), w[0], k);
-            for (uint32_t i = 1; i < n; ++i) {
-                weigh(term, ReadRun(source, from, k, offsets[i]), w[i], k);
-                f.kernel(acc, acc, term, k, nullptr);
-            }
-            WriteRun(target, to, acc, nullptr, k);
+            foldWeighed(f, blocks, along.n, k, [&](uint8_t* out, uint32_t i) {
+                weigh(out, ReadRun(source, from, k, offsets[i]), w[i], k);
+            });
+            WriteRun(target, to, blocks.acc.data(), nullptr, k);
         }
     });
 }
@@ -179,22 +186,17 @@ Code RunCorrectWtd(Operand& target, Operand& source, Operand& divisor, Operand& 
                   MustGoCellByCell(target, divisor);
     const uint32_t* so = alongSource.offsets.data();
     const uint32_t* wo = alongWeights.offsets.data();
-    uint32_t n = alongSource.n;
-    uint8_t* acc = blocks.acc.data();
-    uint8_t* term = blocks.term.data();
     return GuardCells([&] {
         for (uint32_t done = 0, k; done < m; done += k) {
             k = single ? 1 : BlockSize(target, m - done, blocks.capacity);
             Run to = NextRun(target, k);
             Run from = NextRun(source, k);
             Run weightsFrom = NextRun(weights, k);
-            weigh(acc, ReadRun(source, from, k), ReadRun(weights, weightsFrom, k), k);
-            for (uint32_t i = 1; i < n; ++i) {
-                weigh(term, ReadRun(source, from, k, so[i]), ReadRun(weights, weightsFrom, k, wo[i]), k);
-                f.kernel(acc, acc, term, k, nullptr);
-            }
-            divideBy(acc, ReadNext(divisor, k), k);
-            WriteRun(target, to, acc, nullptr, k);
+            foldWeighed(f, blocks, alongSource.n, k, [&](uint8_t* out, uint32_t i) {
+                weigh(out, ReadRun(source, from, k, so[i]), ReadRun(weights, weightsFrom, k, wo[i]), k);
+            });
+            divideBy(blocks.acc.data(), ReadNext(divisor, k), k);
+            WriteRun(target, to, blocks.acc.data(), nullptr, k);
         }
     });
 }
