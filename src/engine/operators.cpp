@@ -112,12 +112,16 @@ double vetoed(double a, double b, uint32_t faults, Op op) {
     return r;
 }
 
-// The fast form divides every cell and then chooses, so that the loop vectorises; a division
-// that raises a flag sends the block to divide below.
+// The fast form of "div". Where the processor flags a subnormal operand, it only divides, and
+// a flag sends the block to divide below. Elsewhere it tests each cell, dividing first and then
+// choosing, so that the loop still vectorises.
 double quotient(double a, double b) {
+    if constexpr (platform::kFpReportsDenormals) return a / b;
     double q = a / b;
     return subnormal(a) | subnormal(b) ? 0.0 : q;
 }
+constexpr uint32_t kQuotientFaults =
+    kDivideFaults | (platform::kFpReportsDenormals ? uint32_t(platform::kFpDenormal) : 0u);
 
 double divide(double a, double b) {
     if (subnormal(a) || subnormal(b)) return 0;
@@ -181,7 +185,7 @@ const Operator kThreeOperandTable[] = {
     {"add", numbers<add>, 0},
     {"sub", numbers<[](double x, double y) { return x - y; }>, 0},
     {"mul", numbers<mul>, 0},
-    {"div", vetoedNumbers<quotient, divide, kDivideFaults>, 0},
+    {"div", vetoedNumbers<quotient, divide, kQuotientFaults>, 0},
     {"and", bits<both>, kBits},
     {"or", bits<either>, kBits},
     {"eq", tests<eq>, kGivesBits},

@@ -334,9 +334,17 @@ enum : uint32_t {
     kFpOverflow = 0x04,
     kFpUnderflow = 0x08,
     kFpInexact = 0x10,
+    kFpDenormal = 0x20,  // an operand was subnormal: reported where kFpReportsDenormals
 };
 uint32_t fpStatus();
 void fpClear();
+// Whether fpStatus reports kFpDenormal: on x86, whose vector unit flags every operation on a
+// subnormal operand (unless the caller's thread treats such operands as 0).
+#if defined(__SSE2__) || defined(_M_X64)
+constexpr bool kFpReportsDenormals = true;
+#else
+constexpr bool kFpReportsDenormals = false;
+#endif
 
 // ---- Injected faults ----------------------------------------------------------------------------
 // A failing disk, on demand: a test arms a fault and the n-th of the following calls of the
