@@ -135,12 +135,6 @@ void storeTolerant(uint8_t* data, uint32_t cell, const uint8_t* value, const Acc
     std::memcpy(at, value, 8);
 }
 
-ZRT_VECTOR_CLONES int64_t countUnchanged(const uint8_t* at, const uint8_t* values, uint32_t m) {
-    int64_t same = 0;
-    for (uint32_t k = 0; k < m; ++k) same += CellStays(LoadDouble(at + 8 * size_t(k)), LoadDouble(values + 8 * size_t(k)));
-    return same;
-}
-
 // Side by side cells of which same stay as they are: a block where nothing changes is not
 // written at all, and one where everything does is copied whole; false for a block of both.
 bool storeCounted(uint8_t* data, uint32_t start, const uint8_t* values, uint32_t m, int64_t same,
@@ -234,7 +228,7 @@ void WriteRun(Operand& op, const Run& run, const uint8_t* values, const uint8_t*
         return;
     case Store::Tolerant:
         if (run.contiguous() && !mask &&
-            storeCounted(data, run.start, values, m, countUnchanged(data + uint64_t(run.start) * 8, values, m),
+            storeCounted(data, run.start, values, m, CountUnchanged(data + uint64_t(run.start) * 8, values, m),
                          *op.access))
             return;
         storeEach(op, run, values, mask, m);
@@ -244,6 +238,12 @@ void WriteRun(Operand& op, const Run& run, const uint8_t* values, const uint8_t*
             if (!mask || mask[k]) StoreBit(data, run.cell(k), values[k]);
         return;
     }
+}
+
+ZRT_VECTOR_CLONES int64_t CountUnchanged(const uint8_t* stored, const uint8_t* values, uint32_t m) {
+    int64_t same = 0;
+    for (uint32_t k = 0; k < m; ++k) same += CellStays(LoadDouble(stored + 8 * size_t(k)), LoadDouble(values + 8 * size_t(k)));
+    return same;
 }
 
 const uint8_t* StoredRun(const Operand& target, const Run& run) {

@@ -93,6 +93,8 @@ void WriteRun(Operand& op, const Run& run, const uint8_t* values, const uint8_t*
 // same of the m values leave their cells as they are.
 const uint8_t* StoredRun(const Operand& target, const Run& run);
 void WriteCountedRun(Operand& target, const Run& run, const uint8_t* values, uint32_t m, int64_t same);
+// How many of m values leave the stored doubles beside them as they are (CellStays).
+int64_t CountUnchanged(const uint8_t* stored, const uint8_t* values, uint32_t m);
 
 // How many cells the next block of a walk over the target takes, at most left and most: that
 // many, or the rest of the target's run when that is long, so that its blocks stay in place.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "arrayfile/cells.h"
+#include "arrayfile/walk.h"
 #include "engine/tolerance.h"
 #include "platform/ascii_case.h"
 #include "platform/platform.h"
@@ -140,13 +141,18 @@ double power(double a, double b) {
     return std::isfinite(r) || !std::isfinite(a) || !std::isfinite(b) ? r : 0;
 }
 
-template <auto fast, auto exact, uint32_t faults>
+// apart: the operator calls the math library for every cell, so its loop cannot vectorise and
+// the results are counted against stored in a second, vectorised pass over the block.
+template <auto fast, auto exact, uint32_t faults, bool apart = false>
 int64_t vetoedNumbers(uint8_t* r, const uint8_t* a, const uint8_t* b, uint32_t n, const uint8_t* stored) {
+    const uint8_t* counted = apart ? nullptr : stored;
     if (platform::fpStatus() & faults) platform::fpClear();  // raised by something else
-    int64_t same = numbers<fast>(r, a, b, n, stored);
-    if (!(platform::fpStatus() & faults)) return same;
-    platform::fpClear();
-    return numbers<exact>(r, a, b, n, stored);
+    int64_t same = numbers<fast>(r, a, b, n, counted);
+    if (platform::fpStatus() & faults) {
+        platform::fpClear();
+        same = numbers<exact>(r, a, b, n, counted);
+    }
+    return apart && stored ? CountUnchanged(stored, r, n) : same;
 }
 
 // ---- the operators
@@ -202,7 +208,7 @@ const Operator kThreeOperandTable[] = {
     {"gteqf", flags<gteq>, 0},
     {"ltf", flags<lt>, 0},
     {"lteqf", flags<lteq>, 0},
-    {"pow", vetoedNumbers<raised, power, kPowerFaults>, 0},
+    {"pow", vetoedNumbers<raised, power, kPowerFaults, true>, 0},
     {"pct", numbers<[](double x, double y) { return x * y * 0.01; }>, 0},
     {"movif", nullptr, kMoveIf},
     {"movaud", nullptr, kMoveAudited},
