@@ -57,12 +57,8 @@ Code RunTwoOperand(Operand& target, Operand& source, const Operator* op) {
     // The target is read: a cell that comes twice must see what its first visit wrote.
     bool single = target.walk.repeats || MustGoCellByCell(target, source);
     alignas(kBlockAlign) uint8_t results[kStreamCells * 8];
-    return GuardCells([&] {
-        for (uint32_t done = 0, m; done < n; done += m) {
-            m = single ? 1 : BlockSize(target, n - done);
-            Run to = NextRun(target, m);
-            computeInto(target, to, *op, ReadRun(target, to, m), ReadNext(source, m), m, results);
-        }
+    return ForEachBlock(target, n, single, [&](const Run& to, uint32_t m) {
+        computeInto(target, to, *op, ReadRun(target, to, m), ReadNext(source, m), m, results);
     });
 }
 
@@ -86,19 +82,11 @@ Code RunThreeOperand(Operand& target, Operand& a, Operand& b, const Operator* op
     bool single = MustGoCellByCell(target, a) || MustGoCellByCell(target, b);
     bool masked = op->flags & kMoveIf;
     alignas(kBlockAlign) uint8_t results[kStreamCells * 8];
-    return GuardCells([&] {
-        for (uint32_t done = 0, m; done < n; done += m) {
-            m = single ? 1 : BlockSize(target, n - done);
-            Run to = NextRun(target, m);
-            const uint8_t* x = ReadNext(a, m);
-            if (audited) {
-                WriteRun(target, to, x, nullptr, m);
-            } else if (masked) {
-                WriteRun(target, to, x, ReadNext(b, m), m);
-            } else {
-                computeInto(target, to, *op, x, ReadNext(b, m), m, results);
-            }
-        }
+    return ForEachBlock(target, n, single, [&](const Run& to, uint32_t m) {
+        const uint8_t* x = ReadNext(a, m);
+        if (audited) WriteRun(target, to, x, nullptr, m);
+        else if (masked) WriteRun(target, to, x, ReadNext(b, m), m);
+        else computeInto(target, to, *op, x, ReadNext(b, m), m, results);
     });
 }
 
@@ -119,13 +107,9 @@ Code RunConditionalAudited(Operand& target, Operand& a, Operand& condition, Oper
     if (Code c = BeginInStep(a, n)) return c;
     if (Code c = BeginInStep(condition, n)) return c;
     bool single = MustGoCellByCell(target, a) || MustGoCellByCell(target, condition);
-    return GuardCells([&] {
-        for (uint32_t done = 0, m; done < n; done += m) {
-            m = single ? 1 : BlockSize(target, n - done);
-            Run to = NextRun(target, m);
-            const uint8_t* x = ReadNext(a, m);
-            WriteRun(target, to, x, ReadNext(condition, m), m);
-        }
+    return ForEachBlock(target, n, single, [&](const Run& to, uint32_t m) {
+        const uint8_t* x = ReadNext(a, m);
+        WriteRun(target, to, x, ReadNext(condition, m), m);
     });
 }
 

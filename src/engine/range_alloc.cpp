@@ -80,15 +80,11 @@ Code runRangeAlloc(Operand& target, Operand& source, const std::vector<RangeRule
     if (Code c = BeginInStep(source, n)) return c;
     bool single = MustGoCellByCell(target, source);
     alignas(kBlockAlign) uint8_t results[kStreamCells * 8];
-    return GuardCells([&] {
-        for (uint32_t done = 0, m; done < n; done += m) {
-            m = single ? 1 : BlockSize(target, n - done);
-            Run to = NextRun(target, m);
-            const uint8_t* x = ReadNext(source, m);
-            for (uint32_t k = 0; k < m; ++k)
-                StoreDouble(results + 8 * size_t(k), recoded(LoadDouble(x + 8 * size_t(k)), rules));
-            WriteRun(target, to, results, nullptr, m);
-        }
+    return ForEachBlock(target, n, single, [&](const Run& to, uint32_t m) {
+        const uint8_t* x = ReadNext(source, m);
+        for (uint32_t k = 0; k < m; ++k)
+            StoreDouble(results + 8 * size_t(k), recoded(LoadDouble(x + 8 * size_t(k)), rules));
+        WriteRun(target, to, results, nullptr, m);
     });
 }
 

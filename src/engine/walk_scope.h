@@ -36,6 +36,18 @@ private:
     std::vector<Operand*> ops_;
 };
 
+// The loop of an element-wise driver: body(to, m) for each block of the target's walk of n
+// cells (one cell at a time when single), under the fault guard (GuardCells).
+template <class Body>
+[[nodiscard]] Code ForEachBlock(Operand& target, uint32_t n, bool single, Body&& body) {
+    return GuardCells([&] {
+        for (uint32_t done = 0, m; done < n; done += m) {
+            m = single ? 1 : BlockSize(target, n - done);
+            body(NextRun(target, m), m);
+        }
+    });
+}
+
 // Reads the number in the operand's first cell under the fault guard, without moving its walk
 // (a stamp operand: a double constant or double cells).
 [[nodiscard]] inline Code ReadFirstNumber(Operand& op, double& out) {

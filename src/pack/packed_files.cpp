@@ -55,14 +55,17 @@ uint32_t readSource(uint8_t* buffer, uint32_t size, void* param) {
     return uint32_t(got);
 }
 
+// Writes to the destination handle; false, and the transfer failed, when it takes less.
+bool writeOut(Transfer& t, const uint8_t* data, uint32_t size) {
+    if (t.failed) return false;
+    if (platform::classicWrite(t.destination, data, size) == int32_t(size)) return true;
+    t.failed = t.writeFailed = true;
+    return false;
+}
+
 void writePacked(const uint8_t* data, uint32_t size, void* param) {
     auto& t = *static_cast<Transfer*>(param);
-    if (t.failed) return;
-    if (platform::classicWrite(t.destination, data, size) != int32_t(size)) {
-        t.failed = t.writeFailed = true;
-        return;
-    }
-    t.packedCount += size;
+    if (writeOut(t, data, size)) t.packedCount += size;
 }
 
 // Unpacking reads no more than the S compressed bytes of the entry from the caller's handle.
@@ -81,11 +84,7 @@ uint32_t readEntry(uint8_t* buffer, uint32_t size, void* param) {
 
 void writeUnpacked(const uint8_t* data, uint32_t size, void* param) {
     auto& t = *static_cast<Transfer*>(param);
-    if (t.failed) return;
-    if (platform::classicWrite(t.destination, data, size) != int32_t(size)) {
-        t.failed = t.writeFailed = true;
-        return;
-    }
+    if (!writeOut(t, data, size)) return;
     t.unpackedCount += size;
     t.crc = Crc32Update(data, size, t.crc);
 }
