@@ -28,24 +28,6 @@ using AccessBlockTest = ArrayFiles;
 
 ArrayFileObject* fileObject(const char* name) { return findAs<ArrayFileObject>(name, kArrayFileKind); }
 
-TEST_F(AccessBlockTest, AuditCellsOnlyForChangedCells) {
-    ASSERT_EQ(newFile("F", "f.arr", {{1, 2, 3, 4, 5}}, {"AuditRec"}), 0);
-    ASSERT_EQ(put("F.Data", doubles({1000, 0, 3, 4, 1000})), 0);
-    fileObject("F")->auditStamp = 7;
-    // Within the tolerance relative to the cell (so neither written nor stamped), 0 over 0,
-    // changed, NaN given, within the tolerance from below.
-    ASSERT_EQ(put("F.Data", doubles({1000.000000000005, 0, 2, NAN, 999.999999999995})), 0);
-    fileObject("F")->auditStamp = 0;
-    EXPECT_EQ(get("F.AuditRec").cells, (Cells{0, 0, 7, 7, 0}));
-    Cells data = get("F.Data").cells;
-    EXPECT_EQ((Cells{data[0], data[1], data[2], data[4]}), (Cells{1000, 0, 2, 1000}));
-    EXPECT_TRUE(std::isnan(data[3]));
-    // A stored NaN changes again, whatever is given; without a stamp nothing is audited.
-    ASSERT_EQ(put("F.Data", doubles({1000, 0, 2, 4, 1000})), 0);
-    EXPECT_EQ(get("F.Data").cells[3], 4);
-    EXPECT_EQ(get("F.AuditRec").cells, (Cells{0, 0, 7, 7, 0}));
-}
-
 TEST_F(AccessBlockTest, BitCellsOfAFileItem) {
     {
         ArrayFileObject file;
